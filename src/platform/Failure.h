@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace quibrant::platform {
+
+// A failure as the program reports it: an error number and a Spanish description
+// the user can read. Platform adapters and the core's own checks throw it; each
+// operation that traps failures catches it at its own boundary and nowhere else.
+class Failure : public std::runtime_error {
+public:
+    Failure(std::int32_t number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+
+    std::int32_t number() const { return number_; }
+    std::string description() const { return what(); }
+
+private:
+    std::int32_t number_;
+};
+
+// Error numbers the core raises itself. Platform adapters pick their own numbers,
+// never 0 and never -1.
+namespace errors {
+inline constexpr std::int32_t kInvalidPropertyValue = 380;
+inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kOverflow = 6;
+inline constexpr std::int32_t kBadFileNameOrNumber = 52;
+inline constexpr std::int32_t kFileNotFound = 53;
+inline constexpr std::int32_t kPermissionDenied = 70;
+inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kDiskFull = 61;
+inline constexpr std::int32_t kDeviceIo = 57;
+inline constexpr std::int32_t kTransferFailed = 35750;
+}  // namespace errors
+
+}  // namespace quibrant::platform

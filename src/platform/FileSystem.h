@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace quibrant::platform {
+
+// A text file opened for reading, single-byte text handed over as UTF-8.
+class TextStream {
+public:
+    virtual ~TextStream() = default;
+    // True when the next character is a line break or the stream is at its end.
+    virtual bool AtEndOfLine() = 0;
+    virtual bool AtEndOfStream() = 0;
+    // The next line without its line break.
+    virtual std::string ReadLine() = 0;
+    virtual void Close() = 0;
+};
+
+// A file opened for writing raw bytes.
+class BinaryFile {
+public:
+    virtual ~BinaryFile() = default;
+    virtual void write(const char* data, std::size_t size) = 0;
+    // Flushes and closes; throws Failure when the data could not be written.
+    virtual void close() = 0;
+};
+
+// The file-system service. Every call that fails throws Failure; the queries
+// answer false, never fail, for paths or drives that do not exist.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool FolderExists(const std::string& path) = 0;
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& path) = 0;
+    virtual void CreateFolder(const std::string& path) = 0;
+    // Deletes a file; with force, read-only files too.
+    virtual void DeleteFile(const std::string& path, bool force) = 0;
+
+    // Creates (or truncates) a file for raw-byte output.
+    virtual std::unique_ptr<BinaryFile> createBinaryFile(const std::string& path) = 0;
+    // Puts `from` in the place of `to` in one step, replacing a read-only `to`.
+    virtual void replaceFile(const std::string& from, const std::string& to) = 0;
+
+    // The path the rest of the system uses for a path written the Windows way
+    // ("d:\Quibrant7"). Windows returns it as it is.
+    virtual std::string mapPath(const std::string& path) = 0;
+    // The root of the system drive, the default destination folder; ends with
+    // the separator.
+    virtual std::string systemDriveRoot() = 0;
+};
+
+class FileSystemFactory {
+public:
+    virtual ~FileSystemFactory() = default;
+    virtual std::unique_ptr<FileSystem> createFileSystem() = 0;
+};
+
+}  // namespace quibrant::platform

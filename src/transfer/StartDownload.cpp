@@ -1,0 +1,7 @@
+#include "app/DownloadForm.h"
+
+namespace quibrant {
+
+void DownloadForm::StartDownload() {}
+
+}  // namespace quibrant

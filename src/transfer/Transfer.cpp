@@ -1,0 +1,7 @@
+#include "app/DownloadForm.h"
+
+namespace quibrant {
+
+void DownloadForm::Inet1_StateChanged(std::int16_t /*State*/) {}
+
+}  // namespace quibrant

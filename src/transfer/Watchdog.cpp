@@ -1,0 +1,7 @@
+#include "app/DownloadForm.h"
+
+namespace quibrant {
+
+void DownloadForm::Timer1_Timer() {}
+
+}  // namespace quibrant

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "support/FormFixture.h"
+
+namespace quibrant::test {
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    FormFixture f;
+
+    void loadWith(std::map<std::string, std::string> variables) {
+        f.environment.variables = std::move(variables);
+        f.create();
+        f.form->Form_Load();
+    }
+};
+
+TEST_F(StartupTest, LoadSetsCaptionAndStacksThePadlocks) {
+    loadWith({});
+    EXPECT_EQ(f.window.caption(), " Descargar Instalación / Actualización Quibrant Visual");
+    EXPECT_EQ(f.Picture1_1.left(), f.Picture1_0.left());
+    EXPECT_EQ(f.Picture1_1.top(), f.Picture1_0.top());
+    EXPECT_EQ(f.state().FolderChoice, 1.0f);
+}
+
+TEST_F(StartupTest, TempFolderFromTempGetsItsSeparator) {
+    f.environment.addFolder("/home/user1/tmp");
+    loadWith({{"TEMP", "/home/user1/tmp"}});
+    EXPECT_EQ(f.state().TempFolder, "/home/user1/tmp/");
+    EXPECT_EQ(f.state().DownloadFolder, "/home/user1/tmp/");
+}
+
+TEST_F(StartupTest, TempThatDoesNotExistFallsThroughToTmp) {
+    f.environment.addFolder("/var/tmp");
+    loadWith({{"temp", "/no/such/folder"}, {"tmp", "/var/tmp"}});
+    EXPECT_EQ(f.state().TempFolder, "/var/tmp/");
+}
+
+TEST_F(StartupTest, HomeDriveIsTheLastFallbackAndKeepsAnEndingSeparator) {
+    f.environment.addFolder("/");
+    loadWith({{"HOMEDRIVE", "/"}});
+    EXPECT_EQ(f.state().TempFolder, "/");
+}
+
+TEST_F(StartupTest, NothingSetGivesTheBareSeparator) {
+    loadWith({});
+    EXPECT_EQ(f.state().TempFolder, "/");
+    EXPECT_EQ(f.state().DownloadFolder, "/");
+    // Without a profile the desktop is the temporary folder.
+    EXPECT_EQ(f.state().DesktopFolder, "/");
+}
+
+TEST_F(StartupTest, ShortFormIsExpandedToItsLongForm) {
+    f.environment.longForms["/home/USER~1/tmp"] = "/home/user1/tmp";
+    loadWith({{"temp", "/home/USER~1/tmp"}});
+    EXPECT_EQ(f.state().TempFolder, "/home/user1/tmp/");
+}
+
+TEST_F(StartupTest, DesktopComesFromTheProfileWhetherOrNotItExists) {
+    f.environment.addFolder("/tmp");
+    f.environment.addFolder("/home/user1");
+    loadWith({{"temp", "/tmp"}, {"USERPROFILE", "/home/user1"}});
+    EXPECT_EQ(f.state().DesktopFolder, "/home/user1/Desktop/");
+}
+
+TEST_F(StartupTest, ProfileThatDoesNotExistFallsBackToTempFolder) {
+    f.environment.addFolder("/tmp");
+    loadWith({{"temp", "/tmp"}, {"userprofile", "/home/nobody"}});
+    EXPECT_EQ(f.state().DesktopFolder, "/tmp/");
+}
+
+TEST_F(StartupTest, GetDirTempRejectsLongFormsOf255CharactersOrMore) {
+    const std::string fits = "/" + std::string(253, 'a');     // 254 characters and the NUL
+    const std::string tooLong = "/" + std::string(254, 'b');  // 255 characters
+    f.environment.addFolder(fits);
+    f.environment.addFolder(tooLong);
+    f.environment.variables = {{"FITS", fits}, {"LONG", tooLong}};
+    DownloadForm& form = f.create();
+    EXPECT_EQ(form.GetDirTemp("fits"), fits);
+    EXPECT_EQ(form.GetDirTemp("long"), "");
+    EXPECT_EQ(form.GetDirTemp("unset"), "");
+}
+
+TEST_F(StartupTest, ActivationPutsTheDefaultsInPlace) {
+    f.environment.addFolder("/tmp");
+    f.environment.variables = {{"temp", "/tmp"}};
+    f.fs().driveRoot = "/home/user1/";
+    f.Text1.setText("design time");
+    f.start();
+
+    EXPECT_TRUE(f.Option1_1.value());
+    EXPECT_FALSE(f.Option1_0.value());
+    EXPECT_EQ(f.state().ServerBaseUrl, f.form->server().MainServerBaseUrl);
+    EXPECT_EQ(f.state().SourceUrl, f.form->server().MainServerBaseUrl);
+    EXPECT_EQ(f.Text3.text(), f.form->server().MainServerBaseUrl);
+    EXPECT_EQ(f.Text2.text(), "/home/user1/Quibrant_Setup.exe");
+    EXPECT_EQ(f.state().FolderChoice, 3.0f);
+    EXPECT_EQ(f.state().DownloadFolder, "/tmp/");
+    EXPECT_EQ(f.Text1.text(), "");
+}
+
+}  // namespace
+}  // namespace quibrant::test

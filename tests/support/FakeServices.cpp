@@ -1,0 +1,235 @@
+#include "support/FakeServices.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/Failure.h"
+
+namespace quibrant::test {
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+class FakeTextStream : public platform::TextStream {
+public:
+    explicit FakeTextStream(std::string text) : text_(std::move(text)) {}
+    bool AtEndOfLine() override {
+        return pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n';
+    }
+    bool AtEndOfStream() override { return pos_ >= text_.size(); }
+    std::string ReadLine() override {
+        if (closed_) {
+            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
+        }
+        const std::size_t end = text_.find_first_of("\r\n", pos_);
+        std::string line = text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
+        pos_ = end == std::string::npos ? text_.size() : end;
+        if (pos_ < text_.size() && text_[pos_] == '\r') {
+            ++pos_;
+        }
+        if (pos_ < text_.size() && text_[pos_] == '\n') {
+            ++pos_;
+        }
+        return line;
+    }
+    void Close() override { closed_ = true; }
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+    bool closed_ = false;
+};
+
+class FakeBinaryFile : public platform::BinaryFile {
+public:
+    FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    void write(const char* data, std::size_t size) override {
+        fs_.files[path_].bytes.append(data, size);
+    }
+    void close() override {}
+
+private:
+    FakeFileSystem& fs_;
+    std::string path_;
+};
+
+class FakeShortcut : public platform::ShortcutObject {
+public:
+    FakeShortcut(FakeShellFactory& shell, std::string path)
+        : shell_(shell), saved_{std::move(path), {}} {}
+    ~FakeShortcut() override { ++shell_.released; }
+    void setProperty(const std::string& name, const std::string& value) override {
+        saved_.properties.emplace_back(name, value);
+    }
+    void Save() override {
+        if (shell_.failSave) {
+            throw platform::Failure(70, "Permiso denegado.");
+        }
+        shell_.saved.push_back(saved_);
+    }
+
+private:
+    FakeShellFactory& shell_;
+    FakeShellFactory::SavedShortcut saved_;
+};
+
+class FakeShell : public platform::ShellObject {
+public:
+    explicit FakeShell(FakeShellFactory& shell) : shell_(shell) {}
+    ~FakeShell() override { ++shell_.released; }
+    std::string SpecialFolders(const std::string& name) override {
+        for (const auto& [folder, path] : shell_.specialFolders) {
+            if (lower(folder) == lower(name)) {
+                return path;
+            }
+        }
+        return "";
+    }
+    std::unique_ptr<platform::ShortcutObject> CreateShortCut(const std::string& path) override {
+        return std::make_unique<FakeShortcut>(shell_, path);
+    }
+
+private:
+    FakeShellFactory& shell_;
+};
+
+}  // namespace
+
+std::string FakeEnvironment::variable(const std::string& name) {
+    for (const auto& [key, value] : variables) {
+        if (lower(key) == lower(name)) {
+            return value;
+        }
+    }
+    return "";
+}
+
+std::string FakeEnvironment::longPathName(const std::string& path, std::size_t bufferSize) {
+    const auto found = longForms.find(path);
+    if (found == longForms.end() || found->second.size() + 1 > bufferSize) {
+        return std::string(bufferSize, '\0');
+    }
+    std::string buffer = found->second;
+    buffer.resize(bufferSize, '\0');
+    return buffer;
+}
+
+void FakeFileSystem::failIfListed(const std::string& path) {
+    if (failing.count(path) != 0) {
+        throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado: " + path);
+    }
+}
+
+bool FakeFileSystem::FolderExists(const std::string& path) {
+    calls.push_back("FolderExists " + path);
+    failIfListed(path);
+    return folders.count(path) != 0;
+}
+
+bool FakeFileSystem::FileExists(const std::string& path) {
+    calls.push_back("FileExists " + path);
+    failIfListed(path);
+    return files.count(path) != 0;
+}
+
+std::unique_ptr<platform::TextStream> FakeFileSystem::OpenTextFile(const std::string& path) {
+    calls.push_back("OpenTextFile " + path);
+    failIfListed(path);
+    const auto found = files.find(path);
+    if (found == files.end()) {
+        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+    }
+    return std::make_unique<FakeTextStream>(found->second.bytes);
+}
+
+void FakeFileSystem::CreateFolder(const std::string& path) {
+    calls.push_back("CreateFolder " + path);
+    failIfListed(path);
+    folders.insert(path);
+}
+
+void FakeFileSystem::DeleteFile(const std::string& path, bool force) {
+    calls.push_back("DeleteFile " + path);
+    failIfListed(path);
+    const auto found = files.find(path);
+    if (found == files.end()) {
+        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+    }
+    if (found->second.readOnly && !force) {
+        throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado.");
+    }
+    files.erase(found);
+}
+
+std::unique_ptr<platform::BinaryFile> FakeFileSystem::createBinaryFile(const std::string& path) {
+    calls.push_back("createBinaryFile " + path);
+    failIfListed(path);
+    files[path] = File{};
+    return std::make_unique<FakeBinaryFile>(*this, path);
+}
+
+void FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    calls.push_back("replaceFile " + from + " " + to);
+    failIfListed(to);
+    const auto found = files.find(from);
+    if (found == files.end()) {
+        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+    }
+    File moved = found->second;
+    files.erase(found);
+    files[to] = moved;
+}
+
+std::unique_ptr<platform::FileSystem> FakeFileSystemFactory::createFileSystem() {
+    ++creations;
+    created = next.get();
+    return std::move(next);
+}
+
+void FakeProcess::changeDrive(char letter) {
+    calls.push_back(std::string("changeDrive ") + letter);
+    if (!std::isalpha(static_cast<unsigned char>(letter))) {
+        throw platform::Failure(68, "La unidad no está disponible.");
+    }
+}
+
+void FakeProcess::changeDirectory(const std::string& folder) {
+    calls.push_back("changeDirectory " + folder);
+    if (enterable.count(folder) == 0) {
+        throw platform::Failure(platform::errors::kPathNotFound, "No se encontró la ruta.");
+    }
+}
+
+void FakeProcess::startProgram(const std::string& commandLine) {
+    calls.push_back("startProgram " + commandLine);
+    if (startable.count(commandLine) == 0) {
+        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+    }
+}
+
+std::string FakeProcess::listName(const std::string& path, bool includeFolders) {
+    calls.push_back(std::string("listName ") + (includeFolders ? "all " : "files ") + path);
+    const auto found = listings.find(path);
+    return found == listings.end() ? "" : found->second;
+}
+
+void FakeProcess::end() {
+    calls.push_back("end");
+    ended = true;
+    throw ProgramEnded{};
+}
+
+std::unique_ptr<platform::ShellObject> FakeShellFactory::createObject(const std::string& progId) {
+    if (failCreate || lower(progId) != "wscript.shell") {
+        throw platform::Failure(429, "No se pudo crear el objeto " + progId + ".");
+    }
+    ++created;
+    return std::make_unique<FakeShell>(*this);
+}
+
+}  // namespace quibrant::test

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/Process.h"
+#include "platform/Shell.h"
+
+namespace quibrant::test {
+
+// Thrown by FakeProcess::end so that nothing after the program's end runs.
+struct ProgramEnded {};
+
+class FakeEnvironment : public platform::Environment {
+public:
+    // Variables by exact name; lookups ignore case, as the real one does.
+    std::map<std::string, std::string> variables;
+    // Paths that exist, mapped to their long form.
+    std::map<std::string, std::string> longForms;
+
+    std::string variable(const std::string& name) override;
+    std::string longPathName(const std::string& path, std::size_t bufferSize) override;
+    std::string desktopFolderOf(const std::string& profile) override { return profile + "/Desktop"; }
+
+    // Declares an existing folder whose long form is itself.
+    void addFolder(const std::string& path) { longForms[path] = path; }
+};
+
+// A file system kept in memory: folders, and files with their bytes.
+class FakeFileSystem : public platform::FileSystem {
+public:
+    struct File {
+        std::string bytes;
+        bool readOnly = false;
+        bool hidden = false;
+    };
+
+    std::set<std::string> folders;
+    std::map<std::string, File> files;
+    // Paths whose operations fail, as a locked or unreachable path would.
+    std::set<std::string> failing;
+    std::string driveRoot = "/home/user/";
+    std::vector<std::string> calls;
+
+    bool FolderExists(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& path) override;
+    void CreateFolder(const std::string& path) override;
+    void DeleteFile(const std::string& path, bool force) override;
+    std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string& path) override;
+    void replaceFile(const std::string& from, const std::string& to) override;
+    std::string mapPath(const std::string& path) override { return path; }
+    std::string systemDriveRoot() override { return driveRoot; }
+
+private:
+    void failIfListed(const std::string& path);
+};
+
+class FakeFileSystemFactory : public platform::FileSystemFactory {
+public:
+    // The form takes ownership of the object it creates; tests keep a pointer.
+    FakeFileSystem* created = nullptr;
+    int creations = 0;
+    std::unique_ptr<FakeFileSystem> next = std::make_unique<FakeFileSystem>();
+
+    std::unique_ptr<platform::FileSystem> createFileSystem() override;
+    // The file system the form uses, or will use once it asks for one.
+    FakeFileSystem& fs() { return created ? *created : *next; }
+};
+
+class FakeProcess : public platform::Process {
+public:
+    std::vector<std::string> calls;
+    std::set<std::string> startable;
+    std::set<std::string> enterable;
+    // Answers of listName by path.
+    std::map<std::string, std::string> listings;
+    bool ended = false;
+
+    void changeDrive(char letter) override;
+    void changeDirectory(const std::string& folder) override;
+    void startProgram(const std::string& commandLine) override;
+    std::string listName(const std::string& path, bool includeFolders) override;
+    [[noreturn]] void end() override;
+};
+
+class FakeClock : public platform::Clock {
+public:
+    double now = 100.0;
+    double seconds() override { return now; }
+};
+
+class FakeMessageBoxes : public platform::MessageBoxes {
+public:
+    struct Shown {
+        std::string text;
+        std::string title;
+        platform::MessageIcon icon;
+    };
+    std::vector<Shown> shown;
+    // Runs while a box is open, as events would run under a modal box.
+    std::function<void()> whileOpen;
+
+    void show(const std::string& text, const std::string& title,
+              platform::MessageIcon icon) override {
+        shown.push_back({text, title, icon});
+        if (whileOpen) {
+            whileOpen();
+        }
+    }
+};
+
+// A shell whose special folders and saved shortcuts live in memory.
+class FakeShellFactory : public platform::ShellFactory {
+public:
+    struct SavedShortcut {
+        std::string path;
+        std::vector<std::pair<std::string, std::string>> properties;
+    };
+    std::map<std::string, std::string> specialFolders;
+    std::vector<SavedShortcut> saved;
+    int created = 0;
+    int released = 0;
+    bool failCreate = false;
+    bool failSave = false;
+
+    std::unique_ptr<platform::ShellObject> createObject(const std::string& progId) override;
+};
+
+}  // namespace quibrant::test

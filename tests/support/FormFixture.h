@@ -1,0 +1,71 @@
+#pragma once
+
+#include <memory>
+
+#include "app/DownloadForm.h"
+#include "support/FakeControls.h"
+#include "support/FakeInternetTransfer.h"
+#include "support/FakeServices.h"
+
+namespace quibrant {
+
+// Reaches the form's private operations from tests.
+class DownloadFormTestAccess {
+public:
+    static void EvaluateAccessCode(DownloadForm& form) { form.EvaluateAccessCode(); }
+    static std::string NormalizeCode(const DownloadForm& form, const std::string& code) {
+        return form.NormalizeCode(code);
+    }
+    static void StartDownload(DownloadForm& form) { form.StartDownload(); }
+    static void FindExistingInstallation(DownloadForm& form) { form.FindExistingInstallation(); }
+    static void RunInstaller(DownloadForm& form) { form.RunInstaller(); }
+    static void CreateDesktopShortcut(DownloadForm& form, const std::string& path) {
+        form.CreateDesktopShortcut(path);
+    }
+    static FormState& state(DownloadForm& form) { return form.state_; }
+    static ProgressBar& progressBar(DownloadForm& form) { return form.progress_; }
+};
+
+namespace test {
+
+// Every fake control and service, wired to one DownloadForm. The form is made
+// by create() so that a test can arrange services, configuration or a table
+// first.
+struct FormFixture {
+    FakeWindow window;
+    FakeTextBox Text1, Text2, Text3, Text4;
+    FakeCaptioned Frame1, Frame2, Label2;
+    FakeProgressBarView ProgressBar1;
+    // Design-time places of the two padlocks, in twips.
+    FakePictureBox Picture1_0{2415, 1500};
+    FakePictureBox Picture1_1{2820, 1530};
+    FakePictureBox Picture2{9330, 915};
+    FakeOptionButton Option1_0, Option1_1;
+    FakeTimer Timer1;
+    FakeInternetTransfer Inet1;
+
+    FakeEnvironment environment;
+    FakeFileSystemFactory fileSystems;
+    FakeShellFactory shells;
+    FakeProcess process;
+    FakeClock clock;
+    FakeMessageBoxes messages;
+
+    std::unique_ptr<DownloadForm> form;
+
+    FormFixture();
+
+    Controls controls();
+    Services services();
+    DownloadForm& create(ServerConfig server = ServerConfig::builtIn(),
+                         const AccessCodeTable& table = builtInAccessCodeTable());
+    // Creates the form and runs load and activation, as the program's start does.
+    DownloadForm& start(ServerConfig server = ServerConfig::builtIn(),
+                        const AccessCodeTable& table = builtInAccessCodeTable());
+
+    FakeFileSystem& fs() { return fileSystems.fs(); }
+    FormState& state() { return DownloadFormTestAccess::state(*form); }
+};
+
+}  // namespace test
+}  // namespace quibrant
