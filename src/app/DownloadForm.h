@@ -87,6 +87,10 @@ public:
     std::int32_t CreateShortCut(const std::string& NameLnk, const std::string& FileName,
                                 const std::string& Destination, const std::string& Args = "");
 
+    // Abandons a download in progress and removes its partial file, for a
+    // window that closes mid-transfer. Never throws.
+    void discardPartialDownload();
+
     const FormState& state() const { return state_; }
     const ProgressBar& progressBar() const { return progress_; }
     const ServerConfig& server() const { return server_; }
