@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Environment.h"
+
+namespace quibrant::posix {
+
+// The process environment, with the Windows variable names the program asks
+// for mapped to their Linux counterparts:
+//   tmp         -> TMP, else TMPDIR, else /tmp
+//   HOMEDRIVE   -> HOME (the root of the user's own files)
+//   userprofile -> USERPROFILE, else HOME
+// Every name is matched without regard to case.
+class PosixEnvironment : public platform::Environment {
+public:
+    std::string variable(const std::string& name) override;
+    std::string longPathName(const std::string& path, std::size_t bufferSize) override;
+    std::string desktopFolderOf(const std::string& profile) override;
+};
+
+// The value of an environment variable matched without regard to case; ""
+// when it is not set.
+std::string environmentVariable(const std::string& name);
+
+// The user's desktop folder inside `home`: the XDG desktop directory when the
+// user has one configured, else home/Desktop.
+std::string desktopFolderIn(const std::string& home);
+
+}  // namespace quibrant::posix
