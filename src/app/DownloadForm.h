@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Environment.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/InternetTransfer.h"
 #include "platform/MessageBox.h"
@@ -110,6 +111,20 @@ private:
     void selectOption1(std::int16_t index);
     // The file-system service, created on first use.
     platform::FileSystem& fileSystem();
+
+    // The download in progress (src/transfer/). The body goes to a partial file
+    // beside the destination, which takes the destination's place only once the
+    // whole announced body is in; every other ending removes it. The generation
+    // changes whenever a download is abandoned, so a piece loop suspended while
+    // events run can tell that it must stop without touching anything.
+    void receiveResponse(std::uint32_t generation);
+    void completeDownload(const std::string& destination);
+    void failTransfer(const platform::Failure& failure);
+    void removePartialFile();
+    std::unique_ptr<platform::BinaryFile> partialFile_;
+    std::string partialPath_;
+    std::string progressCaption_;
+    std::uint32_t downloadGeneration_ = 0;
 
     Controls controls_;
     Services services_;

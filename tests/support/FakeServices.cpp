@@ -49,9 +49,22 @@ class FakeBinaryFile : public platform::BinaryFile {
 public:
     FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     void write(const char* data, std::size_t size) override {
+        if (fs_.diskSpace) {
+            if (size > *fs_.diskSpace) {
+                throw platform::Failure(platform::errors::kDiskFull,
+                                        "No hay espacio suficiente en el disco.");
+            }
+            *fs_.diskSpace -= size;
+        }
         fs_.files[path_].bytes.append(data, size);
     }
-    void close() override {}
+    void close() override {
+        fs_.calls.push_back("close " + path_);
+        if (fs_.failingClose.count(path_) != 0) {
+            throw platform::Failure(platform::errors::kDiskFull,
+                                    "No hay espacio suficiente en el disco.");
+        }
+    }
 
 private:
     FakeFileSystem& fs_;

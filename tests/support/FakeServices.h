@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -50,6 +51,11 @@ public:
     std::set<std::string> failing;
     std::string driveRoot = "/home/user/";
     std::vector<std::string> calls;
+    // Bytes that raw-byte files may still take; a write beyond fails as on a
+    // full disk. Unlimited when unset.
+    std::optional<std::size_t> diskSpace;
+    // Raw-byte files whose closing fails, as a last flush to a full disk would.
+    std::set<std::string> failingClose;
 
     bool FolderExists(const std::string& path) override;
     bool FileExists(const std::string& path) override;

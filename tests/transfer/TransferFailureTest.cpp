@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "DownloadFixture.h"
+
+namespace quibrant::test {
+namespace {
+
+struct FailureCase {
+    const char* name;
+    // Turns the complete response of 5000 bytes into the faulty one.
+    std::function<void(FakeInternetTransfer&, FakeFileSystem&)> arrange;
+    std::string description;
+    // Whether the partial file is asked for before the failure.
+    bool opensFile;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class TransferFailureTest : public DownloadFixture,
+                            public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerIntact) {
+    const FailureCase& c = GetParam();
+    f.fs().files[kDestination] = {"older installer", true, false};
+    f.form->Command1_Click();
+    f.Inet1.respond(body(5000));
+    c.arrange(f.Inet1, f.fs());
+    f.messages.whileOpen = [&] { EXPECT_FALSE(f.Timer1.isEnabled()); };
+
+    EXPECT_FALSE(raiseCompleted());
+
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, c.description);
+    EXPECT_EQ(f.messages.shown[0].title, "");
+    EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_TRUE(f.Frame2.isEnabled());
+    EXPECT_FALSE(f.Frame1.isVisible());
+    EXPECT_FALSE(f.Timer1.isEnabled());
+    EXPECT_EQ(bar().value(), 0.0f);
+    EXPECT_EQ(f.Inet1.cancels, 1);
+    EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
+    EXPECT_FALSE(hasFile(kPartial));
+    const auto& calls = f.fs().calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("createBinaryFile ") + kPartial),
+              c.opensFile ? 1 : 0);
+
+    // The user may try again at once, and this time the file arrives.
+    f.messages.whileOpen = nullptr;
+    f.fs().failing.clear();
+    f.fs().failingClose.clear();
+    f.fs().diskSpace.reset();
+    f.form->Command1_Click();
+    f.Inet1.failAfter.reset();
+    f.Inet1.respond(body(5000));
+    EXPECT_TRUE(raiseCompleted());
+    EXPECT_EQ(f.fs().files[kDestination].bytes, body(5000));
+}
+
+const FailureCase kCases[] = {
+    {"NoContentLength", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers.clear(); },
+     "El servidor no indicó el tamaño del archivo.", false},
+    {"ContentLengthZero",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "0"; },
+     "El servidor anunció un archivo vacío (0 bytes).", false},
+    {"ContentLengthNotANumber",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "5k"; },
+     "El servidor indicó un tamaño de archivo no válido: \"5k\".", false},
+    {"ContentLengthTooLarge",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) {
+         inet.headers["Content-Length"] = "3000000000";
+     },
+     "El archivo es demasiado grande: el servidor anunció 3000000000 bytes y el máximo es "
+     "2147483647.",
+     false},
+    {"NotFound",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) {
+         inet.status = 404;
+         inet.reason = "Not Found";
+     },
+     "El servidor respondió 404 (Not Found).", false},
+    {"ServerError",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) {
+         inet.status = 500;
+         inet.reason = "Internal Server Error";
+     },
+     "El servidor respondió 500 (Internal Server Error).", false},
+    {"ShortBody",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "5100"; },
+     "La descarga se interrumpió: se recibieron 5000 de 5100 bytes.", true},
+    {"LongerBody",
+     [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "4999"; },
+     "El servidor envió más datos de los anunciados: se esperaban 4999 bytes.", true},
+    {"ConnectionLost", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.failAfter = 2048; },
+     "Se perdió la conexión con el servidor.", true},
+    {"FolderNotWritable",
+     [](FakeInternetTransfer&, FakeFileSystem& fs) {
+         fs.failing.insert("/home/user/Quibrant_Setup.exe.descarga");
+     },
+     "Permiso denegado: /home/user/Quibrant_Setup.exe.descarga", true},
+    {"DiskFull", [](FakeInternetTransfer&, FakeFileSystem& fs) { fs.diskSpace = 3000; },
+     "No hay espacio suficiente en el disco.", true},
+    {"DiskFullAtClose",
+     [](FakeInternetTransfer&, FakeFileSystem& fs) {
+         fs.failingClose.insert("/home/user/Quibrant_Setup.exe.descarga");
+     },
+     "No hay espacio suficiente en el disco.", true},
+    {"DiskFullAtWriteAndClose",
+     [](FakeInternetTransfer&, FakeFileSystem& fs) {
+         fs.diskSpace = 1024;
+         fs.failingClose.insert("/home/user/Quibrant_Setup.exe.descarga");
+     },
+     "No hay espacio suficiente en el disco.", true},
+    {"DestinationNotReplaceable",
+     [](FakeInternetTransfer&, FakeFileSystem& fs) {
+         fs.failing.insert("/home/user/Quibrant_Setup.exe");
+     },
+     "Permiso denegado: /home/user/Quibrant_Setup.exe", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Failures, TransferFailureTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadFixture, AnEmptyDestinationIsRefusedBeforeAnythingIsWritten) {
+    f.Text2.setText("");
+    f.form->Command2_Click();
+    f.Inet1.respond(body(10));
+    EXPECT_FALSE(raiseCompleted());
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "No se indicó el archivo de destino.");
+    EXPECT_TRUE(f.fs().files.empty());
+}
+
+}  // namespace
+}  // namespace quibrant::test
