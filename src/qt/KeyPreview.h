@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+namespace quibrant::qt {
+
+// Offers every character key typed in one window to a handler before the
+// focused control sees it. The handler receives the character code and may
+// set it to 0 to discard the key, or to another code to type that instead.
+class KeyPreview : public QObject {
+    Q_OBJECT
+  public:
+    using Handler = std::function<void(std::int16_t& KeyAscii)>;
+    // Controls that act on Enter themselves (pictures clicked from the
+    // keyboard) say so with this property; Enter then reaches them untouched.
+    static constexpr const char* kOwnEnterProperty = "quibrantOwnEnter";
+
+    KeyPreview(QWidget& window, Handler handler);
+    ~KeyPreview() override;
+    KeyPreview(const KeyPreview&) = delete;
+    KeyPreview& operator=(const KeyPreview&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget& window_;
+    Handler handler_;
+    bool retyping_ = false;
+};
+
+}  // namespace quibrant::qt

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+namespace quibrant::qt {
+
+// A frame as the classic desktop draws it: an etched rectangle filled with the
+// frame's colour, its caption (if any) set into the top edge as plain text.
+class CaptionFrame : public QWidget {
+    Q_OBJECT
+  public:
+    CaptionFrame(const QColor& background, QWidget* parent);
+
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor background_;
+    QString caption_;
+};
+
+// A push button drawn entirely in its own colour with a raised bevel, its
+// caption wrapped onto as many lines as the button needs.
+class ColorButton : public QAbstractButton {
+    Q_OBJECT
+  public:
+    ColorButton(const QString& caption, const QColor& background, QWidget* parent);
+
+    QColor background() const { return background_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor background_;
+};
+
+// A picture that acts as a button: it takes the focus from the keyboard, and
+// Space or Enter on it clicks it as the mouse does.
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+  public:
+    PictureButton(const QPixmap& picture, QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QPixmap picture_;
+};
+
+}  // namespace quibrant::qt
