@@ -69,22 +69,11 @@ TEST(ResponseTest, ServerTextIsShownPrintableAndShort) {
 TEST(ResponseTest, OnlyASuccessStatusPasses) {
     checkStatus(200, "OK");
     checkStatus(299, "");
-    EXPECT_EQ(failureOf([] { checkStatus(404, "Not Found"); }).description(),
-              "El servidor respondió 404 (Not Found).");
     EXPECT_EQ(failureOf([] { checkStatus(500, ""); }).description(), "El servidor respondió 500.");
     EXPECT_EQ(failureOf([] { checkStatus(302, "Found"); }).description(),
               "El servidor respondió 302 (Found).");
     EXPECT_EQ(failureOf([] { checkStatus(0, ""); }).description(),
               "El servidor no envió una respuesta válida.");
-}
-
-TEST(ResponseTest, BodyMustMatchTheAnnouncedLength) {
-    checkBodyLength(1000, 5242880, false);
-    checkBodyLength(5242880, 5242880, true);
-    EXPECT_EQ(failureOf([] { checkBodyLength(1048576, 5242880, true); }).description(),
-              "La descarga se interrumpió: se recibieron 1048576 de 5242880 bytes.");
-    EXPECT_EQ(failureOf([] { checkBodyLength(5242881, 5242880, false); }).description(),
-              "El servidor envió más datos de los anunciados: se esperaban 5242880 bytes.");
 }
 
 }  // namespace
