@@ -58,8 +58,10 @@ void DownloadForm::receiveResponse(std::uint32_t generation) {
     if (destination.empty()) {
         throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
     }
-    partialPath_ = destination + kPartialSuffix;
-    partialFile_ = fileSystem().createBinaryFile(partialPath_);
+    // Only a file this download created is ever removed again.
+    const std::string partialPath = destination + kPartialSuffix;
+    partialFile_ = fileSystem().createBinaryFile(partialPath);
+    partialPath_ = partialPath;
 
     std::string_view chunk = inet.GetChunk(kPieceSize);
     controls_.window->doEvents();

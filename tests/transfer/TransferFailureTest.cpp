@@ -50,6 +50,9 @@ TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerI
     const auto& calls = f.fs().calls;
     EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("createBinaryFile ") + kPartial),
               c.opensFile ? 1 : 0);
+    // Only a partial file this download opened is closed and then removed.
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("DeleteFile ") + kPartial),
+              std::count(calls.begin(), calls.end(), std::string("close ") + kPartial));
 
     // The user may try again at once, and this time the file arrives.
     f.messages.whileOpen = nullptr;
