@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "LnkInfo.h"
+#include "TempFolder.h"
+#include "platform/Failure.h"
+#include "posix/PosixShell.h"
+#include "posix/ShellLinkWriter.h"
+
+namespace quibrant::test {
+namespace {
+
+using posix::PosixShellFactory;
+using posix::WinePaths;
+
+std::uint32_t u32At(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    }
+    return v;
+}
+
+TEST(ShellLinkWriterTest, HeaderNamesTheFormatAndThePartsThatFollow) {
+    posix::ShellLink link;
+    link.target.path = "C:\\Descargas\\Quibrant_Setup.exe";
+    link.target.size = 4321;
+    link.workingDirectory = "C:\\Descargas\\";
+    link.iconLocation = link.target.path;
+    const std::string bytes = posix::shellLinkBytes(link);
+    ASSERT_GT(bytes.size(), 0x4Cu);
+    EXPECT_EQ(u32At(bytes, 0), 0x4Cu);
+    EXPECT_EQ(bytes.substr(4, 16), std::string("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00"
+                                               "\x00\x00\x00\x46",
+                                               16));
+    // ID list, link info, working directory, icon location, Unicode; no
+    // arguments.
+    EXPECT_EQ(u32At(bytes, 0x14), 0x01u | 0x02u | 0x10u | 0x40u | 0x80u);
+    EXPECT_EQ(u32At(bytes, 0x34), 4321u);
+    EXPECT_EQ(u32At(bytes, 0x38), 0u);  // icon index
+    EXPECT_EQ(u32At(bytes, 0x3C), 1u);  // normal window
+    // The file ends with the empty extra-data terminator.
+    EXPECT_EQ(u32At(bytes, bytes.size() - 4), 0u);
+}
+
+TEST(ShellLinkWriterTest, LnkinfoReadsBackEveryPartIncludingAccents) {
+    TempFolder t;
+    posix::ShellLink link;
+    link.target.path = "C:\\Usuarios\\José\\Descargas\\Quibrant_Setup.exe";
+    link.workingDirectory = "C:\\Usuarios\\José\\Descargas\\";
+    link.arguments = "/S /D=C:\\Quibrant";
+    link.iconLocation = link.target.path;
+    const std::string file = t.write("a.lnk", posix::shellLinkBytes(link));
+    auto fields = lnkinfo(file);
+    ASSERT_FALSE(fields.empty()) << "lnkinfo (liblnk-utils) is needed";
+    EXPECT_EQ(fields["Local path"], link.target.path);
+    EXPECT_EQ(fields["Working directory"], link.workingDirectory);
+    EXPECT_EQ(fields["Command line arguments"], link.arguments);
+    EXPECT_EQ(fields["Icon location"], link.target.path);
+    EXPECT_EQ(fields["Number of items"], "6");
+    EXPECT_EQ(fields["Volume name"], "C:\\");
+}
+
+class PosixShellTest : public ::testing::Test {
+  protected:
+    TempFolder t;
+    PosixShellFactory shells{(t / "Escritorio") + "/", WinePaths(t / "prefix")};
+};
+
+TEST_F(PosixShellTest, KnowsTheDesktopByNameInAnyCaseAndNothingElse) {
+    auto shell = shells.createObject("wscript.shell");
+    EXPECT_EQ(shell->SpecialFolders("Desktop"), t / "Escritorio");
+    EXPECT_EQ(shell->SpecialFolders("DESKTOP"), t / "Escritorio");
+    EXPECT_EQ(shell->SpecialFolders("Favorites"), "");
+    EXPECT_EQ(shell->SpecialFolders(""), "");
+    EXPECT_THROW(shells.createObject("Scripting.FileSystemObject"), platform::Failure);
+}
+
+TEST_F(PosixShellTest, SaveWritesALinkThatPointsWhereWindowsFindsTheTarget) {
+    t.makeFolder("prefix/drive_c/Descargas");
+    t.makeFolder("prefix/dosdevices");
+    t.link("../drive_c", "prefix/dosdevices/c:");
+    const std::string target = t.write("prefix/drive_c/Descargas/Quibrant_Setup.exe", "MZ");
+    t.makeFolder("Escritorio");
+    auto shell = shells.createObject("WScript.Shell");
+    auto shortcut = shell->CreateShortCut((t / "Escritorio") + "/enlace.lnk");
+    shortcut->setProperty("TARGETPATH", t / "prefix/dosdevices/c:/Descargas/Quibrant_Setup.exe");
+    shortcut->setProperty("IconLocation", target + ", 0");
+    shortcut->setProperty("WorkingDirectory", t / "prefix/dosdevices/c:/Descargas/");
+    shortcut->setProperty("Arguments", "");
+    EXPECT_THROW(shortcut->setProperty("Colour", "rojo"), platform::Failure);
+    shortcut->Save();
+
+    auto fields = lnkinfo((t / "Escritorio") + "/enlace.lnk");
+    EXPECT_EQ(fields["Local path"], "C:\\Descargas\\Quibrant_Setup.exe");
+    EXPECT_EQ(fields["Working directory"], "C:\\Descargas\\");
+    EXPECT_EQ(fields["Icon location"], "C:\\Descargas\\Quibrant_Setup.exe");
+    EXPECT_EQ(fields["File size"], "2 bytes");
+    EXPECT_EQ(fields.count("Command line arguments"), 0u);
+}
+
+TEST_F(PosixShellTest, FailedSaveLeavesNothingBehind) {
+    // The desktop is missing: nothing can be written there.
+    auto shortcut =
+        shells.createObject("WScript.Shell")->CreateShortCut((t / "Escritorio") + "/enlace.lnk");
+    shortcut->setProperty("TargetPath", "/bin/sh");
+    try {
+        shortcut->Save();
+        ADD_FAILURE() << "saved into a missing folder";
+    } catch (const platform::Failure& failure) {
+        EXPECT_EQ(failure.number(), 76);
+        EXPECT_NE(failure.description().find(t / "Escritorio"), std::string::npos);
+    }
+
+    // An existing link survives a save that fails half-way: here the place
+    // is taken by a folder, which the finished file cannot replace.
+    t.makeFolder("Escritorio/enlace.lnk");
+    EXPECT_THROW(shortcut->Save(), platform::Failure);
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(t / "Escritorio")) {
+        static_cast<void>(entry);
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+}
+
+}  // namespace
+}  // namespace quibrant::test
