@@ -1,0 +1,48 @@
+// Quibrant Descarga: fetches the vendor's installer with an access code and
+// hands it to the installer, or to a desktop shortcut.
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/DownloadForm.h"
+#include "posix/PosixEnvironment.h"
+#include "posix/PosixFileSystem.h"
+#include "posix/PosixProcess.h"
+#include "posix/PosixShell.h"
+#include "posix/SteadyClock.h"
+#include "qt/DownloadWindow.h"
+#include "qt/InternetTransfer.h"
+#include "qt/QtMessageBoxes.h"
+#include "qt/TrustedAuthorities.h"
+
+int main(int argc, char* argv[]) {
+    using namespace quibrant;
+
+    // The program's timer starts with the program.
+    posix::SteadyClock clock;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kAppTitle);
+    QApplication::setApplicationDisplayName(kAppTitle);
+    QApplication::setDesktopFileName("quibrant-descarga");
+    qt::trustBuiltInCertificateAuthorities();
+
+    posix::PosixEnvironment environment;
+    posix::PosixFileSystemFactory fileSystems;
+    posix::PosixShellFactory shells;
+    posix::PosixProcess process;
+    qt::QtMessageBoxes messages;
+
+    Services services;
+    services.environment = &environment;
+    services.fileSystems = &fileSystems;
+    services.shells = &shells;
+    services.process = &process;
+    services.clock = &clock;
+    services.messages = &messages;
+
+    qt::QtInternetTransfer inet;
+    qt::DownloadWindow window(services, inet);
+    window.show();
+    return QApplication::exec();
+}
