@@ -1,5 +1,6 @@
 #include "qt/WindowLayout.h"
 
+#include <QFontMetrics>
 #include <QPixmap>
 
 #include "platform/Controls.h"
@@ -53,6 +54,23 @@ void setLabel(QLabel& label, const char* caption) {
 void labelInput(QLabel& label, QWidget& input, const char* caption) {
     label.setBuddy(&input);
     input.setAccessibleName(QString::fromUtf8(caption));
+}
+
+// The layout is in fixed pixels, built for a narrow classic dialog font. With a
+// wider font a label would run under the box beside it, so it is narrowed
+// just enough to end before the box.
+void fitBefore(QLabel& label, const QWidget& next) {
+    constexpr int kGap = 1;
+    constexpr int kNarrowestStretch = 70;
+    const int available = next.x() - label.x() - kGap;
+    QFont font = label.font();
+    for (int stretch = 100; stretch >= kNarrowestStretch; stretch -= 5) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(label.text()) <= available) {
+            break;
+        }
+    }
+    label.setFont(font);
 }
 
 void setColors(QWidget& widget, platform::Color back, platform::Color text) {
@@ -121,6 +139,10 @@ WindowLayout::WindowLayout(QWidget& window)
     labelInput(Label1_1, Text2, kDestinationLabel);
     labelInput(Label1_3, Text4, kCodeLabel);
     Label2.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    fitBefore(Label1_2, Text3);
+    fitBefore(Label1_0, Text1);
+    fitBefore(Label1_1, Text2);
+    fitBefore(Label1_3, Text4);
     // The "Carpeta Origen" row is there for the server set-up, not for the user.
     Label1_2.setVisible(false);
 

@@ -24,6 +24,7 @@ public:
     }
     static FormState& state(DownloadForm& form) { return form.state_; }
     static ProgressBar& progressBar(DownloadForm& form) { return form.progress_; }
+    static const Controls& controls(const DownloadForm& form) { return form.controls_; }
 };
 
 namespace test {

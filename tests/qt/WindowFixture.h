@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "app/DownloadForm.h"
+#include "qt/DownloadWindow.h"
+#include "support/FakeInternetTransfer.h"
+#include "support/FakeServices.h"
+
+namespace quibrant::test {
+
+// The window over fakes of every service: nothing touches the real machine.
+struct WindowFixture {
+    static constexpr const char* kTempFolder = "/tmp/quibrant-test-temp";
+    static constexpr const char* kProfile = "/home/user1";
+    static constexpr const char* kDriveRoot = "/home/user1/.wine/dosdevices/c:/";
+
+    FakeEnvironment environment;
+    FakeFileSystemFactory fileSystems;
+    FakeShellFactory shells;
+    FakeProcess process;
+    FakeClock clock;
+    FakeMessageBoxes messages;
+    FakeInternetTransfer inet;
+    std::unique_ptr<qt::DownloadWindow> window;
+
+    WindowFixture() {
+        environment.addFolder(kTempFolder);
+        environment.addFolder(kProfile);
+        environment.variables = {{"temp", kTempFolder}, {"userprofile", kProfile}};
+        fileSystems.fs().driveRoot = kDriveRoot;
+    }
+
+    Services services() {
+        Services s;
+        s.environment = &environment;
+        s.fileSystems = &fileSystems;
+        s.shells = &shells;
+        s.process = &process;
+        s.clock = &clock;
+        s.messages = &messages;
+        return s;
+    }
+
+    // Builds the window and shows it as the program's start does, active.
+    qt::DownloadWindow& start() {
+        window = std::make_unique<qt::DownloadWindow>(services(), inet);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get())) {
+            qFatal("the window did not become active");
+        }
+        return *window;
+    }
+
+    template <typename T>
+    T& child(const char* name) {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr) {
+            qFatal("no widget named %s", name);
+        }
+        return *found;
+    }
+};
+
+}  // namespace quibrant::test
