@@ -64,7 +64,9 @@ bool isHttpStatusError(QNetworkReply::NetworkError error) {
 
 }  // namespace
 
-void QtInternetTransfer::DeleteLater::operator()(QObject* object) const { object->deleteLater(); }
+void QtInternetTransfer::DeleteLater::operator()(QObject* object) const {
+    object->deleteLater();
+}
 
 QtInternetTransfer::QtInternetTransfer(const ServerConfig& server)
     : manager_(std::make_unique<QNetworkAccessManager>()),
@@ -72,8 +74,8 @@ QtInternetTransfer::QtInternetTransfer(const ServerConfig& server)
     // Users behind a company proxy expect the program to use the one their
     // system is set up with.
     QNetworkProxyFactory::setUseSystemConfiguration(true);
-    QObject::connect(manager_.get(), &QNetworkAccessManager::authenticationRequired,
-                     manager_.get(), [this](QNetworkReply* reply, QAuthenticator* authenticator) {
+    QObject::connect(manager_.get(), &QNetworkAccessManager::authenticationRequired, manager_.get(),
+                     [this](QNetworkReply* reply, QAuthenticator* authenticator) {
                          onAuthentication(reply, authenticator);
                      });
 }
@@ -308,9 +310,9 @@ void QtInternetTransfer::waitForData() {
         fail(kCancelled);
     }
     if (stalled && reply_->bytesAvailable() == 0 && !reply_->isFinished()) {
-        const std::string description =
-            kStalledStart + std::to_string(stallTimeout_.count() / 1000) + kStalledSeconds +
-            "; " + receivedSoFar() + ".";
+        const std::string description = kStalledStart +
+                                        std::to_string(stallTimeout_.count() / 1000) +
+                                        kStalledSeconds + "; " + receivedSoFar() + ".";
         reply_->abort();
         fail(description);
     }

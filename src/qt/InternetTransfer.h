@@ -29,7 +29,7 @@ namespace quibrant::qt {
 // created it (the window's), its body handed out in small pieces from a
 // bounded buffer so that memory stays flat whatever the file's size.
 class QtInternetTransfer final : public platform::InternetTransfer {
-public:
+  public:
     // How long a body that has started may deliver nothing before the transfer
     // fails, so that a stalled download never hangs for ever.
     static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
@@ -62,7 +62,7 @@ public:
 
     void setStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
 
-private:
+  private:
     struct DeleteLater {
         void operator()(QObject* object) const;
     };

@@ -1,0 +1,287 @@
+#include <QElapsedTimer>
+
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "DownloadFixture.h"
+#include "EventLoop.h"
+#include "TestServers.h"
+#include "posix/SteadyClock.h"
+
+namespace quibrant::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+constexpr const char* kOldInstaller = "MZ instalador anterior";
+constexpr const char* kTimeOut = "La conexión a Internet no responde. Aplicación Cancelada";
+constexpr const char* kDownloaded = "Archivo descargado correctamente";
+
+class DownloadEndToEndTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        nginx = std::make_unique<NginxServer>();
+        scripted = std::make_unique<ScriptedServer>();
+    }
+    static void TearDownTestSuite() {
+        nginx.reset();
+        scripted.reset();
+    }
+
+    static std::unique_ptr<NginxServer> nginx;
+    static std::unique_ptr<ScriptedServer> scripted;
+};
+std::unique_ptr<NginxServer> DownloadEndToEndTest::nginx;
+std::unique_ptr<ScriptedServer> DownloadEndToEndTest::scripted;
+
+// Nothing half-done after a failure: the old installer as it was, no partial
+// file, the input frame back, the progress frame hidden, and the watchdog
+// off so that no time-out follows the message the user has just read.
+void expectCleanFailure(DownloadFixture& f) {
+    EXPECT_FALSE(f.ended());
+    EXPECT_TRUE(f.Frame2.isEnabled());
+    EXPECT_FALSE(f.Frame1.isVisible());
+    EXPECT_FALSE(f.Timer1.isEnabled());
+    EXPECT_EQ(f.form->progressBar().value(), 0);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_TRUE(readFile(f.destination()) == kOldInstaller);
+    EXPECT_FALSE(exists(f.destination() + ".descarga"));
+}
+
+TEST_F(DownloadEndToEndTest, SavesEverySizeByteForByteAndHandsItOver) {
+    for (const std::string name :
+         {"f1.bin", "f1023.bin", "f1024.bin", "f1025.bin", "f8192.bin", "big.bin"}) {
+        SCOPED_TRACE(name);
+        DownloadFixture f(nginx->baseUrl());
+        f.open();
+        // An older installer, read-only, is replaced only by the complete file.
+        writeFile(f.destination(), kOldInstaller);
+        ASSERT_EQ(::chmod(f.destination().c_str(), 0444), 0);
+        f.download(nginx->baseUrl(), name);
+        ASSERT_TRUE(f.runToOutcome());
+
+        EXPECT_TRUE(f.ended());
+        EXPECT_TRUE(readFile(f.destination()) == servedFile(name));
+        EXPECT_FALSE(exists(f.destination() + ".descarga"));
+        EXPECT_FALSE(f.Timer1.isEnabled());
+        ASSERT_EQ(f.shells.saved.size(), 1u);
+        EXPECT_EQ(f.lastMessage(), kDownloaded);
+        EXPECT_THAT(f.Frame1.caption(), HasSubstr(" KBytes. (100%)"));
+    }
+}
+
+TEST_F(DownloadEndToEndTest, DownloadAndInstallStartsTheInstallerFromItsFolder) {
+    DownloadFixture f(nginx->baseUrl());
+    f.open();
+    // Typed as a full address with trailing spaces: fetched as typed, trimmed.
+    f.download("https://ignorado.example/", nginx->baseUrl() + "clientes/quibrant6_3.exe  ", true);
+    ASSERT_TRUE(f.runToOutcome());
+    EXPECT_TRUE(f.ended());
+    EXPECT_TRUE(readFile(f.destination()) == servedFile("clientes/quibrant6_3.exe"));
+    EXPECT_THAT(f.realProcess.calls, Contains("cd " + f.folder()));
+    EXPECT_THAT(f.realProcess.calls, Contains("start Quibrant6_Setup.exe"));
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST_F(DownloadEndToEndTest, RefusesToStartWithoutAnAcceptedCode) {
+    DownloadFixture f(nginx->baseUrl());
+    f.open();
+    f.state().CodeAccepted = kFalse;
+    writeFile(f.destination(), kOldInstaller);
+    f.download(nginx->baseUrl(), "f1024.bin");
+    runFor(300);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "Debe introducir una CONTRASEÑA válida.");
+    EXPECT_EQ(f.messages.shown[0].title, "CONTRASEÑA");
+    EXPECT_TRUE(f.Frame2.isEnabled());
+    EXPECT_FALSE(f.Timer1.isEnabled());
+    EXPECT_EQ(f.inet.URL(), "");
+    EXPECT_EQ(f.state().StateChangeCount, 0);
+    EXPECT_TRUE(readFile(f.destination()) == kOldInstaller);
+}
+
+TEST_F(DownloadEndToEndTest, ReportsEveryBadAnswerAndLeavesTheOldInstaller) {
+    struct Case {
+        std::string path;
+        std::string description;
+    };
+    const Case cases[] = {
+        {"chunked/3000", "El servidor no indicó el tamaño del archivo."},
+        {"length/0/0", "El servidor anunció un archivo vacío (0 bytes)."},
+        {"length/mil/10", "no válido"},
+        {"length/2147483648/10", "demasiado grande"},
+        {"short/5000/2000", "se recibieron 2000 de 5000 bytes"},
+        {"long/3000/5000", "más datos de los anunciados"},
+        {"status/404", "El servidor respondió 404 (Not Found)."},
+        {"status/500", "El servidor respondió 500 (Internal Server Error)."},
+        {"reset/300000/100000", "se recibieron 100000 de 300000 bytes"},
+        {"stall/10000/3000", "el servidor no envió datos durante"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        DownloadFixture f(scripted->https("/"));
+        f.inet.setStallTimeout(std::chrono::milliseconds(1500));
+        f.open();
+        writeFile(f.destination(), kOldInstaller);
+        f.download(scripted->https("/"), c.path);
+        ASSERT_TRUE(f.runToOutcome());
+        expectCleanFailure(f);
+        EXPECT_THAT(f.lastMessage(), HasSubstr(c.description));
+    }
+}
+
+// Wraps the real file system but sends the partial file to /dev/full, where
+// every write fails for want of space.
+class FullDiskFiles : public platform::FileSystemFactory {
+  public:
+    std::unique_ptr<platform::FileSystem> createFileSystem() override {
+        class FullDisk : public platform::FileSystem {
+          public:
+            explicit FullDisk(std::unique_ptr<platform::FileSystem> real)
+                : real_(std::move(real)) {}
+            bool FolderExists(const std::string& p) override { return real_->FolderExists(p); }
+            bool FileExists(const std::string& p) override { return real_->FileExists(p); }
+            std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& p) override {
+                return real_->OpenTextFile(p);
+            }
+            void CreateFolder(const std::string& p) override { real_->CreateFolder(p); }
+            void DeleteFile(const std::string& p, bool force) override {
+                real_->DeleteFile(p, force);
+            }
+            std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string&) override {
+                return real_->createBinaryFile("/dev/full");
+            }
+            void replaceFile(const std::string& from, const std::string& to) override {
+                real_->replaceFile(from, to);
+            }
+            std::string mapPath(const std::string& p) override { return real_->mapPath(p); }
+            std::string systemDriveRoot() override { return real_->systemDriveRoot(); }
+
+          private:
+            std::unique_ptr<platform::FileSystem> real_;
+        };
+        return std::make_unique<FullDisk>(posix::PosixFileSystemFactory().createFileSystem());
+    }
+};
+
+TEST_F(DownloadEndToEndTest, ReportsADestinationThatCannotBeWritten) {
+    {
+        SCOPED_TRACE("a full disk");
+        FullDiskFiles fullDisk;
+        DownloadFixture f(nginx->baseUrl());
+        f.useFileSystems(fullDisk);
+        f.open();
+        writeFile(f.destination(), kOldInstaller);
+        f.download(nginx->baseUrl(), "big.bin");
+        ASSERT_TRUE(f.runToOutcome());
+        expectCleanFailure(f);
+        EXPECT_THAT(f.lastMessage(), HasSubstr("espacio"));
+    }
+    {
+        SCOPED_TRACE("a folder that is a file");
+        DownloadFixture f(nginx->baseUrl());
+        f.open();
+        writeFile(f.folder() + "carpeta", "no soy una carpeta");
+        f.Text2.setText(f.folder() + "carpeta/Quibrant6_Setup.exe");
+        f.download(nginx->baseUrl(), "f1024.bin");
+        ASSERT_TRUE(f.runToOutcome());
+        EXPECT_FALSE(f.ended());
+        EXPECT_TRUE(f.Frame2.isEnabled());
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_FALSE(f.lastMessage().empty());
+        EXPECT_TRUE(readFile(f.folder() + "carpeta") == "no soy una carpeta");
+    }
+}
+
+// No answer ever comes: state 11 is counted, nothing is written, and the
+// watchdog reports it. The clock jumps once the error is in, so that the
+// ten seconds need not be waited for every case.
+TEST_F(DownloadEndToEndTest, TheWatchdogReportsRequestsThatGetNoAnswer) {
+    for (const int port :
+         {scripted->untrustedPort(), scripted->otherHostPort(), scripted->closedPort()}) {
+        SCOPED_TRACE(port);
+        DownloadFixture f(scripted->https("/"));
+        f.open();
+        f.download("https://127.0.0.1:" + std::to_string(port) + "/", "ok/100");
+        ASSERT_TRUE(runUntil([&] { return f.Label2.caption().rfind("11-", 0) == 0; }, 10000));
+        EXPECT_FALSE(f.ended());
+        EXPECT_TRUE(f.messages.shown.empty());
+        f.clock.now += 10.5;
+        ASSERT_TRUE(f.runToOutcome(3000));
+        EXPECT_TRUE(f.ended());
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].text, kTimeOut);
+        EXPECT_EQ(f.messages.shown[0].title, "ERROR TIME OUT");
+        EXPECT_FALSE(exists(f.destination()));
+        EXPECT_FALSE(exists(f.destination() + ".descarga"));
+    }
+}
+
+TEST_F(DownloadEndToEndTest, TheWatchdogEndsASilentServerAfterTenSeconds) {
+    posix::SteadyClock steady;
+    DownloadFixture f(scripted->https("/"));
+    f.useClock(steady);
+    f.open();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    f.download(scripted->https("/"), "silent");
+    ASSERT_TRUE(f.runToOutcome(15000));
+    const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
+    EXPECT_TRUE(f.ended());
+    EXPECT_EQ(f.lastMessage(), kTimeOut);
+    EXPECT_GT(seconds, 10.0);
+    EXPECT_LT(seconds, 10.9);
+}
+
+TEST_F(DownloadEndToEndTest, TheWatchdogCountsOneByteAsNothing) {
+    DownloadFixture f(scripted->https("/"));
+    f.open();
+    bool stillWatched = false;
+    // One byte in and ticks gone by: still watched, and ten seconds on the
+    // watchdog ends the program in the middle of the body.
+    const auto jump = when([&] { return f.form->progressBar().value() == 1; },
+                           [&] {
+                               runFor(1100);
+                               stillWatched = f.Timer1.isEnabled();
+                               f.clock.now += 10.5;
+                           });
+    f.download(scripted->https("/"), "stall/10/1");
+    ASSERT_TRUE(f.runToOutcome(15000));
+    EXPECT_TRUE(stillWatched);
+    EXPECT_TRUE(f.ended());
+    EXPECT_EQ(f.lastMessage(), kTimeOut);
+    // Nothing was put under the installer's name, and the partial file is gone.
+    EXPECT_FALSE(exists(f.destination()));
+    EXPECT_FALSE(exists(f.destination() + ".descarga"));
+}
+
+TEST_F(DownloadEndToEndTest, TheWatchdogStopsForGoodOnceDataFlows) {
+    DownloadFixture f(scripted->https("/"));
+    f.inet.setStallTimeout(std::chrono::milliseconds(3000));
+    f.open();
+    writeFile(f.destination(), kOldInstaller);
+    bool jumped = false;
+    // Long past the ten seconds once the watchdog has stopped: the stall that
+    // follows is the component's to report, not a time-out.
+    const auto jump =
+        when([&] { return f.form->progressBar().value() > 1 && !f.Timer1.isEnabled(); },
+             [&] {
+                 jumped = true;
+                 f.clock.now += 60;
+             });
+    f.download(scripted->https("/"), "stall/10000/3000");
+    ASSERT_TRUE(f.runToOutcome(10000));
+    EXPECT_TRUE(jumped);
+    expectCleanFailure(f);
+    EXPECT_THAT(f.lastMessage(), HasSubstr("el servidor no envió datos"));
+}
+
+}  // namespace
+}  // namespace quibrant::test

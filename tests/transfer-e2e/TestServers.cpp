@@ -1,0 +1,184 @@
+#include "TestServers.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtGlobal>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "qt/TrustedAuthorities.h"
+
+namespace quibrant::test {
+
+namespace {
+
+// A server left behind by a crashed test would hold its port for ever.
+void dieWithParent(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+int freePort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) {
+        throw std::runtime_error("no free port");
+    }
+    return probe.serverPort();
+}
+
+bool accepts(int port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    return socket.waitForConnected(200);
+}
+
+void stop(QProcess& process) {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+}  // namespace
+
+QString pkiFolder() {
+    return QStringLiteral(QUIBRANT_TEST_PKI_DIR);
+}
+
+std::string servedFile(const std::string& name) {
+    std::ifstream in((pkiFolder() + "/www/").toStdString() + name, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("missing served file " + name);
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    return bytes;
+}
+
+void prepareTestNetwork() {
+    for (const char* name :
+         {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        qunsetenv(name);
+    }
+    QFile authority(pkiFolder() + "/ca.pem");
+    if (!authority.open(QIODevice::ReadOnly) ||
+        qt::trustCertificateAuthorities(authority.readAll()) != 1) {
+        throw std::runtime_error("cannot read the test certificate authority");
+    }
+}
+
+NginxServer::NginxServer() {
+    const QString dir = work_.path();
+    for (int attempt = 0; attempt < 5 && port_ == 0; ++attempt) {
+        const int port = freePort();
+        QFile config(dir + "/nginx.conf");
+        config.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        config.write(
+            QStringLiteral("daemon off;\nmaster_process off;\npid %1/nginx.pid;\n"
+                           "error_log %1/error.log;\nevents { worker_connections 64; }\n"
+                           "http {\n  access_log off;\n  client_body_temp_path %1/body;\n"
+                           "  proxy_temp_path %1/proxy;\n  fastcgi_temp_path %1/fastcgi;\n"
+                           "  uwsgi_temp_path %1/uwsgi;\n  scgi_temp_path %1/scgi;\n"
+                           "  default_type application/octet-stream;\n"
+                           "  server {\n    listen 127.0.0.1:%2 ssl;\n"
+                           "    ssl_certificate %3/server.pem;\n"
+                           "    ssl_certificate_key %3/server.key;\n    root %3/www;\n  }\n}\n")
+                .arg(dir)
+                .arg(port)
+                .arg(pkiFolder())
+                .toUtf8());
+        config.close();
+        dieWithParent(process_);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start("nginx", {"-p", dir, "-c", dir + "/nginx.conf"});
+        if (!process_.waitForStarted(5000)) {
+            throw std::runtime_error("cannot start nginx");
+        }
+        for (int wait = 0; wait < 50; ++wait) {
+            if (accepts(port)) {
+                port_ = port;
+                break;
+            }
+            if (process_.state() == QProcess::NotRunning) {
+                break;
+            }
+            QThread::msleep(50);
+        }
+        if (port_ == 0) {
+            stop(process_);
+        }
+    }
+    if (port_ == 0) {
+        throw std::runtime_error("nginx did not come up");
+    }
+}
+
+NginxServer::~NginxServer() {
+    stop(process_);
+}
+
+std::string NginxServer::baseUrl() const {
+    return "https://127.0.0.1:" + std::to_string(port_) + "/";
+}
+
+ScriptedServer::ScriptedServer() {
+    dieWithParent(process_);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start("/usr/bin/python3",
+                   {QStringLiteral(QUIBRANT_TEST_SERVER_SCRIPT), "--pki", pkiFolder()});
+    if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000)) {
+        throw std::runtime_error("cannot start the scripted test server");
+    }
+    const QJsonObject ports = QJsonDocument::fromJson(process_.readLine()).object();
+    https_ = ports["https"].toInt();
+    otherHost_ = ports["other_host"].toInt();
+    untrusted_ = ports["untrusted"].toInt();
+    http_ = ports["http"].toInt();
+    closed_ = ports["closed"].toInt();
+    if (https_ == 0 || http_ == 0) {
+        throw std::runtime_error("the scripted test server gave no ports");
+    }
+}
+
+ScriptedServer::~ScriptedServer() {
+    process_.closeWriteChannel();
+    stop(process_);
+}
+
+std::string ScriptedServer::https(const std::string& path) const {
+    return "https://127.0.0.1:" + std::to_string(https_) + path;
+}
+
+std::string ScriptedServer::http(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(http_) + path;
+}
+
+long residentBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6)) * 1024;
+        }
+    }
+    return -1;
+}
+
+}  // namespace quibrant::test

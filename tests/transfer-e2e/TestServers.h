@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+
+namespace quibrant::test {
+
+// Where the test certificate authority, the certificates and the served
+// files are (made by make-test-pki.sh before the tests run).
+QString pkiFolder();
+// The bytes of a file that nginx serves, e.g. "f1024.bin".
+std::string servedFile(const std::string& name);
+// The bytes the scriptable server sends for its first `size` body bytes.
+std::string pattern(std::size_t size);
+// Trusts the test certificate authority and keeps requests off any proxy
+// set in the environment; call once before the first request.
+void prepareTestNetwork();
+
+// nginx serving pkiFolder()/www over HTTPS on 127.0.0.1, for the life of the
+// object. It dies with the test process even when the test crashes.
+class NginxServer {
+  public:
+    NginxServer();
+    ~NginxServer();
+    int port() const { return port_; }
+    // "https://127.0.0.1:<port>/"
+    std::string baseUrl() const;
+
+  private:
+    QTemporaryDir work_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+// The scriptable server of test_server.py: its ports for each kind of
+// listener. It dies with the test process.
+class ScriptedServer {
+  public:
+    ScriptedServer();
+    ~ScriptedServer();
+    int httpsPort() const { return https_; }
+    int otherHostPort() const { return otherHost_; }
+    int untrustedPort() const { return untrusted_; }
+    int httpPort() const { return http_; }
+    int closedPort() const { return closed_; }
+    std::string https(const std::string& path) const;
+    std::string http(const std::string& path) const;
+
+  private:
+    QProcess process_;
+    int https_ = 0;
+    int otherHost_ = 0;
+    int untrusted_ = 0;
+    int http_ = 0;
+    int closed_ = 0;
+};
+
+// Resident memory of this process, in bytes.
+long residentBytes();
+
+}  // namespace quibrant::test

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Creates, in the folder given, what the transfer tests serve: a test
+# certificate authority and a server certificate for 127.0.0.1 signed by it, a
+# certificate for another host signed by the same authority, a certificate for
+# 127.0.0.1 signed by an authority that no one trusts, and the files to fetch.
+set -euo pipefail
+
+out=${1:?usage: make-test-pki.sh FOLDER}
+rm -rf "$out"
+mkdir -p "$out/www/clientes" "$out/work"
+cd "$out"
+
+authority() {
+    local name=$1 subject=$2
+    openssl ecparam -name prime256v1 -genkey -noout -out "$name.key"
+    openssl req -x509 -new -key "$name.key" -sha256 -days 30 -subj "$subject" \
+        -addext "basicConstraints=critical,CA:TRUE" \
+        -addext "keyUsage=critical,keyCertSign,cRLSign" -out "$name.pem"
+}
+
+server_certificate() {
+    local name=$1 authority=$2 names=$3
+    openssl ecparam -name prime256v1 -genkey -noout -out "$name.key"
+    openssl req -new -key "$name.key" -subj "/CN=${name}" -out "$name.csr"
+    printf '%s\n' "subjectAltName=$names" "extendedKeyUsage=serverAuth" \
+        "basicConstraints=critical,CA:FALSE" "keyUsage=critical,digitalSignature" \
+        "subjectKeyIdentifier=hash" "authorityKeyIdentifier=keyid" > "$name.ext"
+    openssl x509 -req -in "$name.csr" -CA "$authority.pem" -CAkey "$authority.key" \
+        -CAcreateserial -sha256 -days 30 -extfile "$name.ext" -out "$name.pem" 2>/dev/null
+    rm -f "$name.csr" "$name.ext"
+}
+
+authority ca "/CN=Quibrant Test CA"
+authority rogue-ca "/CN=Untrusted Test CA"
+server_certificate server ca "IP:127.0.0.1,DNS:localhost"
+server_certificate other-host ca "DNS:otro-servidor.example"
+server_certificate untrusted rogue-ca "IP:127.0.0.1,DNS:localhost"
+
+# Sizes around the 1024-byte piece, an exact multiple of it and a few MiB.
+for size in 1 1023 1024 1025 8192; do
+    head -c "$size" /dev/urandom > "www/f$size.bin"
+done
+head -c $((3 * 1024 * 1024 + 321)) /dev/urandom > www/big.bin
+# Zeros cost nothing to make and show whether memory stays flat.
+truncate -s 64M www/flat.bin
+cp www/f1025.bin www/clientes/quibrant6_3.exe
