@@ -21,6 +21,7 @@ namespace {
 constexpr int kClientWidth = 9765;
 constexpr int kClientHeight = 2640;
 constexpr platform::Color kWindowColor = 0xE0E0E0;
+constexpr platform::Color kDisabledTextColor = 0x808080;
 constexpr int kTimer1IntervalMs = 500;
 // About the size of the classic 8-point dialog font, in logical pixels.
 constexpr int kFontPixelSize = 11;
@@ -93,6 +94,12 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     setFont(windowFont);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(kWindowColor));
+    // The toolkit's own disabled grey vanishes on the grey frame while a
+    // download runs; the classic darker grey keeps the captions readable.
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, toQColor(kDisabledTextColor));
+    }
     setPalette(palette);
     setAutoFillBackground(true);
     setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
