@@ -103,6 +103,7 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     setPalette(palette);
     setAutoFillBackground(true);
     setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setWindowIcon(QIcon(QString::fromLatin1(kWindowIcon)));
     setObjectName(QStringLiteral("DownloadForm"));
 

@@ -15,7 +15,7 @@ class KeyPreview;
 
 // The program's window: the Qt widgets of the form, its controls as the form
 // sees them, and the form itself, with every user event forwarded to the
-// form's handler for it.
+// form's handler for it. The transfer component must outlive the window.
 class DownloadWindow : public QWidget {
     Q_OBJECT
   public:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "platform/Failure.h"
 #include "qt/Widgets.h"
 #include "source/AccessCodeTable.h"
 #include "support/FormFixture.h"
@@ -279,6 +280,27 @@ class DownloadWindowTest : public QObject {
         QCOMPARE(colourAt("Command3", {3, 3}), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(colourAt("Frame2", {600, 120}), QColor(0xC0, 0xC0, 0xC0));
         QCOMPARE(image.pixelColor(300, 165), QColor(0xE0, 0xE0, 0xE0));
+    }
+
+    void aFailureNoHandlerTrapsIsShownNotFatal() {
+        // The transfer component refuses its settings when the window
+        // becomes active; the user is told and the window stays usable.
+        struct RefusingTransfer : quibrant::test::FakeInternetTransfer {
+            void setRemoteHost(const std::string&) override {
+                throw quibrant::platform::Failure(35750, "No se pudo preparar la conexión.");
+            }
+        } refusing;
+        WindowFixture other;
+        quibrant::qt::DownloadWindow window(other.services(), refusing);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(other.messages.shown.size(), std::size_t{1});
+        QCOMPARE(other.messages.shown[0].text, std::string("No se pudo preparar la conexión."));
+        QCOMPARE(other.messages.shown[0].title, std::string());
+        QVERIFY(other.messages.shown[0].icon == quibrant::platform::MessageIcon::Critical);
+        QVERIFY(window.isVisible());
+        QTest::mouseClick(window.findChild<QWidget*>("Picture2_0"), Qt::LeftButton);
+        QVERIFY(window.findChild<QLineEdit*>("Text2")->text().endsWith("Quibrant6_Setup.exe"));
     }
 
     void closingWhileIdleEndsTheProgramQuietly() {
