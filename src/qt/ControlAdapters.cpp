@@ -98,8 +98,8 @@ void QtOptionButton::setValue(bool selected) {
 }
 
 QtProgressBar::QtProgressBar(QProgressBar& bar, bool visible)
-    : WidgetControl(bar, visible), bar_(bar), update_([this] { show(); }) {
-    show();
+    : WidgetControl(bar, visible), bar_(bar), update_([this] { showProgress(); }) {
+    showProgress();
 }
 
 void QtProgressBar::setRange(float minimum, float maximum) {
@@ -108,7 +108,7 @@ void QtProgressBar::setRange(float minimum, float maximum) {
     update_.request();
 }
 
-void QtProgressBar::show() {
+void QtProgressBar::showProgress() {
     const int top = std::max(1, kilobytes(static_cast<double>(maximum_) - minimum_));
     const double span = static_cast<double>(maximum_) - minimum_;
     const double share = span > 0 ? (static_cast<double>(value_) - minimum_) / span : 0.0;

@@ -114,7 +114,7 @@ class QtProgressBar : public WidgetControl<platform::ProgressBarView> {
     void flush() { update_.flush(); }
 
   private:
-    void show();
+    void showProgress();
 
     QProgressBar& bar_;
     float minimum_ = 0;
