@@ -23,7 +23,6 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
-    QApplication::setApplicationDisplayName(kAppTitle);
     QApplication::setDesktopFileName("quibrant-descarga");
     qt::trustBuiltInCertificateAuthorities();
 
