@@ -270,6 +270,8 @@ std::string_view QtInternetTransfer::GetChunk(std::int16_t size) {
         if (cancelled_) {
             fail(kCancelled);
         }
+        // One buffer, allocated once: a fresh block for every read costs more
+        // in page faults than the copy itself.
         if (buffer_.size() < kLocalReadSize) {
             buffer_.resize(kLocalReadSize);
         }

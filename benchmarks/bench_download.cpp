@@ -1,0 +1,120 @@
+// Measures one download through the program's real path: the Qt Network
+// component, the form's piece loop and the real widgets (run it under the
+// offscreen platform), with the real Linux file system. Prints one line:
+//   bytes=<n> seconds=<s> mbps=<MB/s> peak_rss_kib=<k>
+// Usage: bench_download <server root URL> <CA PEM file> <code> <destination>
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/DownloadForm.h"
+#include "posix/PosixEnvironment.h"
+#include "posix/PosixFileSystem.h"
+#include "posix/PosixShell.h"
+#include "posix/SteadyClock.h"
+#include "qt/DownloadWindow.h"
+#include "qt/InternetTransfer.h"
+#include "qt/TrustedAuthorities.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point started;
+std::string destination;
+
+long peakResidentKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The program's end is where the download is measured: the form ends the
+// program right after a completed download.
+class MeasuringProcess : public quibrant::platform::Process {
+  public:
+    void changeDrive(char) override {}
+    void changeDirectory(const std::string&) override {}
+    void startProgram(const std::string&) override {}
+    std::string listName(const std::string& path, bool) override {
+        return QFile::exists(QString::fromStdString(path)) ? "x" : "";
+    }
+    [[noreturn]] void end() override {
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        const double bytes = static_cast<double>(QFile(QString::fromStdString(destination)).size());
+        std::printf("bytes=%.0f seconds=%.3f mbps=%.2f peak_rss_kib=%ld\n", bytes, seconds,
+                    bytes / seconds / 1e6, peakResidentKib());
+        std::fflush(stdout);
+        std::_Exit(bytes > 0 ? 0 : 1);
+    }
+};
+
+// A failure reported by the form ends the measurement as failed.
+class ReportingMessages : public quibrant::platform::MessageBoxes {
+  public:
+    void show(const std::string& text, const std::string&,
+              quibrant::platform::MessageIcon icon) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (icon == quibrant::platform::MessageIcon::Critical) {
+            std::fflush(stderr);
+            std::_Exit(2);
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace quibrant;
+    if (argc != 5) {
+        std::fprintf(stderr, "uso: %s URL_RAIZ CA.pem CODIGO DESTINO\n", argv[0]);
+        return 64;
+    }
+    QApplication app(argc, argv);
+    QFile authority(argv[2]);
+    if (!authority.open(QIODevice::ReadOnly) ||
+        qt::trustCertificateAuthorities(authority.readAll()) == 0) {
+        std::fprintf(stderr, "no se pudo leer la autoridad %s\n", argv[2]);
+        return 66;
+    }
+    destination = argv[4];
+    const ServerConfig server{argv[1], "transferencias.example", "prueba", "secreto"};
+
+    posix::SteadyClock clock;
+    posix::PosixEnvironment environment;
+    posix::PosixFileSystemFactory fileSystems;
+    posix::PosixShellFactory shells;
+    MeasuringProcess process;
+    ReportingMessages messages;
+    Services services;
+    services.environment = &environment;
+    services.fileSystems = &fileSystems;
+    services.shells = &shells;
+    services.process = &process;
+    services.clock = &clock;
+    services.messages = &messages;
+
+    qt::QtInternetTransfer inet(server);
+    qt::DownloadWindow window(services, inet, server);
+    window.show();
+    const std::string code = argv[3];
+    // Typed as the user would once the window is up: the code, then the
+    // destination, then "Solo Descargar".
+    QTimer::singleShot(0, &window, [&] {
+        window.findChild<QLineEdit*>("Text4")->setText(QString::fromStdString(code));
+        window.form().Text4_LostFocus();
+        window.findChild<QLineEdit*>("Text2")->setText(QString::fromStdString(destination));
+        started = Clock::now();
+        window.form().Command2_Click();
+    });
+    return QApplication::exec();
+}
