@@ -305,6 +305,29 @@ TEST_F(InternetTransferTest, RefusesWhatItCannotRequest) {
     EXPECT_THROW(inet.GetChunk(1024), platform::Failure);
 }
 
+// Users behind a company proxy reach the server through it. Qt never sends
+// loopback addresses to a proxy, so the request names a host that only the
+// test proxy knows (it leads every name to 127.0.0.1), and whose certificate
+// the test authority signed.
+TEST_F(InternetTransferTest, GoesThroughTheProxyTheSystemNames) {
+    qputenv("https_proxy", QByteArray::fromStdString(server->http("")));
+    qunsetenv("no_proxy");
+    qunsetenv("NO_PROXY");
+    qt::QtInternetTransfer inet(mainServer(server->https("/")));
+    Download download(inet);
+    download.start("https://otro-servidor.example:" + std::to_string(server->otherHostPort()) +
+                   "/ok/2000");
+    ASSERT_TRUE(download.run());
+    qunsetenv("https_proxy");
+    EXPECT_EQ(countOf(download.states, State::kError), 0);
+    EXPECT_TRUE(download.body == pattern(2000));
+
+    Download count(inet);
+    count.start(server->https("/tunnels"));
+    ASSERT_TRUE(count.run());
+    EXPECT_EQ(count.body, "1");
+}
+
 // A reader that falls behind the network must not let the body pile up in
 // memory: the reply's buffer is bounded.
 TEST_F(InternetTransferTest, KeepsMemoryFlatWhenTheReaderFallsBehind) {

@@ -33,6 +33,7 @@ def pattern(size, offset=0):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     config = {}
+    tunnels = 0
 
     def log_message(self, *args):
         pass
@@ -49,6 +50,43 @@ class Handler(BaseHTTPRequestHandler):
             handler(*args)
         except (BrokenPipeError, ConnectionResetError, ssl.SSLError, OSError):
             self.close_connection = True
+
+    def do_CONNECT(self):
+        """A proxy's tunnel, on the plain HTTP listener. Every host name
+        leads to 127.0.0.1: the tests never reach another machine."""
+        _, _, port = self.path.rpartition(":")
+        Handler.tunnels += 1
+        upstream = socket.create_connection(("127.0.0.1", int(port)))
+        self.send_response(200, "Connection established")
+        self.end_headers()
+        self.wfile.flush()
+
+        def pump(source, target):
+            try:
+                while True:
+                    data = source.recv(65536)
+                    if not data:
+                        break
+                    target.sendall(data)
+            except OSError:
+                pass
+            finally:
+                for end in (source, target):
+                    try:
+                        end.shutdown(socket.SHUT_RDWR)
+                    except OSError:
+                        pass
+
+        back = threading.Thread(target=pump, args=(upstream, self.connection), daemon=True)
+        back.start()
+        pump(self.connection, upstream)
+        back.join(HOLD_SECONDS)
+        upstream.close()
+        self.close_connection = True
+
+    def route_tunnels(self):
+        """How many proxy tunnels were opened so far, as the body."""
+        self.answer(200, str(Handler.tunnels).encode())
 
     # --- helpers -----------------------------------------------------------
     def head(self, status, headers, reason=None):
