@@ -107,7 +107,7 @@ NginxServer::NginxServer() {
         config.close();
         dieWithParent(process_);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start("nginx", {"-p", dir, "-c", dir + "/nginx.conf"});
+        process_.start("nginx", {"-p", dir, "-e", dir + "/error.log", "-c", dir + "/nginx.conf"});
         if (!process_.waitForStarted(5000)) {
             throw std::runtime_error("cannot start nginx");
         }
