@@ -223,16 +223,23 @@ class AdaptersTest : public QObject {
         const auto showAndRead = [](const std::string& text, const std::string& title,
                                     platform::MessageIcon icon) {
             Seen seen;
-            QTimer::singleShot(0, [&seen] {
+            // Polls until the box is up, then reads and closes it. The timer
+            // lives in this frame, so it can never fire into a later call.
+            QTimer poll;
+            poll.setInterval(1);
+            QObject::connect(&poll, &QTimer::timeout, [&seen, &poll] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (box == nullptr) {
+                if (box == nullptr || !box->isVisible()) {
                     return;
                 }
+                poll.stop();
                 seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
                         box->textFormat()};
                 box->button(QMessageBox::Ok)->click();
             });
+            poll.start();
             QtMessageBoxes().show(text, title, icon);
+            poll.stop();
             return seen;
         };
 
