@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -147,6 +149,7 @@ class QtWindow : public platform::Window {
   private:
     QWidget& window_;
     int eventDepth_ = 0;
+    std::chrono::steady_clock::time_point lastEvents_{};
 };
 
 }  // namespace quibrant::qt
