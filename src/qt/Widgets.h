@@ -3,10 +3,25 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QString>
 #include <QWidget>
 
 namespace quibrant::qt {
+
+// Masks a password box with asterisks, whatever character the desktop's style
+// would use, so that the code box shows "*" as the program always has.
+class AsteriskMaskStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr,
+                  const QWidget* widget = nullptr,
+                  QStyleHintReturn* returnData = nullptr) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // A frame as the classic desktop draws it: an etched rectangle filled with the
 // frame's colour, its caption (if any) set into the top edge as plain text.

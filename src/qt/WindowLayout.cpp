@@ -146,6 +146,7 @@ WindowLayout::WindowLayout(QWidget& window)
     // The "Carpeta Origen" row is there for the server set-up, not for the user.
     Label1_2.setVisible(false);
 
+    Text4.setStyle(&codeMask);
     Text4.setEchoMode(QLineEdit::Password);
 
     setColors(Option1_0, kOptionBackColor, kOptionTextColor);

@@ -18,6 +18,8 @@ struct WindowLayout {
     WindowLayout(const WindowLayout&) = delete;
     WindowLayout& operator=(const WindowLayout&) = delete;
 
+    // Declared first: the code box uses it until the box is gone.
+    AsteriskMaskStyle codeMask;
     CaptionFrame Frame2;
     QLabel Label1_2;
     QLineEdit Text3;

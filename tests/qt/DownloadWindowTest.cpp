@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -198,6 +199,10 @@ class DownloadWindowTest : public QObject {
         QVERIFY(!widget("Picture1_1").isVisible());
         QCOMPARE(focusName(), QStringLiteral("Text4"));
         QCOMPARE(box("Text4").text(), QStringLiteral("abc"));
+        // Masked with asterisks, not the desktop style's own dot.
+        QCOMPARE(box("Text4").style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                 &box("Text4")),
+                 int('*'));
     }
 
     void theFolderPictureCyclesTheDestination() {
