@@ -9,6 +9,8 @@ using Boolean16 = std::int16_t;
 inline constexpr Boolean16 kTrue = -1;
 inline constexpr Boolean16 kFalse = 0;
 
-inline constexpr Boolean16 toBoolean16(bool value) { return value ? kTrue : kFalse; }
+inline constexpr Boolean16 toBoolean16(bool value) {
+    return value ? kTrue : kFalse;
+}
 
 }  // namespace quibrant

@@ -17,8 +17,8 @@ constexpr const char* kDesktopFolderName = "Desktop";
 
 constexpr std::size_t kLongPathBufferSize = 255;
 constexpr std::int16_t kEnterKey = 13;
-constexpr platform::Color kFocusedColor = 0x00FFFF;   // yellow
-constexpr platform::Color kUnfocusedColor = 0xFFFFFF; // white
+constexpr platform::Color kFocusedColor = 0x00FFFF;    // yellow
+constexpr platform::Color kUnfocusedColor = 0xFFFFFF;  // white
 constexpr const char* kMask = "*";
 
 void appendSeparator(std::string& folder) {
@@ -31,8 +31,8 @@ void appendSeparator(std::string& folder) {
 
 }  // namespace
 
-DownloadForm::DownloadForm(const Controls& controls, const Services& services,
-                           ServerConfig server, const AccessCodeTable& accessCodes)
+DownloadForm::DownloadForm(const Controls& controls, const Services& services, ServerConfig server,
+                           const AccessCodeTable& accessCodes)
     : controls_(controls),
       services_(services),
       server_(std::move(server)),
@@ -65,9 +65,8 @@ void DownloadForm::Form_Load() {
 
     if (state_.DesktopFolder.empty()) {
         const std::string profile = GetDirTemp("userprofile");
-        state_.DesktopFolder = profile.empty()
-                                   ? state_.TempFolder
-                                   : services_.environment->desktopFolderOf(profile);
+        state_.DesktopFolder =
+            profile.empty() ? state_.TempFolder : services_.environment->desktopFolderOf(profile);
     }
     appendSeparator(state_.DesktopFolder);
 }
@@ -102,13 +101,27 @@ void DownloadForm::Form_KeyPress(std::int16_t& KeyAscii) {
     }
 }
 
-void DownloadForm::Text1_GotFocus() { controls_.Text1->setBackColor(kFocusedColor); }
-void DownloadForm::Text2_GotFocus() { controls_.Text2->setBackColor(kFocusedColor); }
-void DownloadForm::Text3_GotFocus() { controls_.Text3->setBackColor(kFocusedColor); }
-void DownloadForm::Text4_GotFocus() { controls_.Text4->setBackColor(kFocusedColor); }
-void DownloadForm::Text1_LostFocus() { controls_.Text1->setBackColor(kUnfocusedColor); }
-void DownloadForm::Text2_LostFocus() { controls_.Text2->setBackColor(kUnfocusedColor); }
-void DownloadForm::Text3_LostFocus() { controls_.Text3->setBackColor(kUnfocusedColor); }
+void DownloadForm::Text1_GotFocus() {
+    controls_.Text1->setBackColor(kFocusedColor);
+}
+void DownloadForm::Text2_GotFocus() {
+    controls_.Text2->setBackColor(kFocusedColor);
+}
+void DownloadForm::Text3_GotFocus() {
+    controls_.Text3->setBackColor(kFocusedColor);
+}
+void DownloadForm::Text4_GotFocus() {
+    controls_.Text4->setBackColor(kFocusedColor);
+}
+void DownloadForm::Text1_LostFocus() {
+    controls_.Text1->setBackColor(kUnfocusedColor);
+}
+void DownloadForm::Text2_LostFocus() {
+    controls_.Text2->setBackColor(kUnfocusedColor);
+}
+void DownloadForm::Text3_LostFocus() {
+    controls_.Text3->setBackColor(kUnfocusedColor);
+}
 
 void DownloadForm::Text4_LostFocus() {
     controls_.Text4->setBackColor(kUnfocusedColor);
@@ -125,7 +138,9 @@ void DownloadForm::Command2_Click() {
     StartDownload();
 }
 
-void DownloadForm::Command3_Click() { RunInstaller(); }
+void DownloadForm::Command3_Click() {
+    RunInstaller();
+}
 
 void DownloadForm::Picture1_Click(std::int16_t /*Index*/) {
     // Acts on the mask, not on the picture shown: a download masks the code

@@ -55,7 +55,7 @@ struct Services {
 // operations they call. The toolkit adapter owns the widgets and forwards
 // their events to the handlers below.
 class DownloadForm {
-public:
+  public:
     DownloadForm(const Controls& controls, const Services& services,
                  ServerConfig server = ServerConfig::builtIn(),
                  const AccessCodeTable& accessCodes = builtInAccessCodeTable());
@@ -96,7 +96,7 @@ public:
     const ProgressBar& progressBar() const { return progress_; }
     const ServerConfig& server() const { return server_; }
 
-private:
+  private:
     friend class DownloadFormTestAccess;
 
     // Operations.

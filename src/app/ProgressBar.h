@@ -8,7 +8,7 @@ namespace quibrant {
 // must lie above the minimum and the value within the range. Breaking either
 // rule is a failure, which the transfer reports like any other.
 class ProgressBar {
-public:
+  public:
     explicit ProgressBar(platform::ProgressBarView& view) : view_(view) {}
 
     float min() const { return min_; }
@@ -18,7 +18,7 @@ public:
     void setMax(float maximum);
     void setValue(float value);
 
-private:
+  private:
     platform::ProgressBarView& view_;
     float min_ = 0;
     float max_ = 100;

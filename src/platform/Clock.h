@@ -6,7 +6,7 @@ namespace quibrant::platform {
 // starts near zero when the program starts, so single precision keeps
 // sub-second accuracy for days.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual double seconds() = 0;
 };

@@ -11,7 +11,7 @@ using Color = std::uint32_t;
 // The window's controls as the logic sees them. Each toolkit adapter implements
 // these over its own widgets; positions and sizes are in twips.
 class Control {
-public:
+  public:
     virtual ~Control() = default;
     virtual void setVisible(bool visible) = 0;
     virtual bool isVisible() const = 0;
@@ -20,7 +20,7 @@ public:
 };
 
 class TextBox : public Control {
-public:
+  public:
     virtual std::string text() const = 0;
     virtual void setText(const std::string& text) = 0;
     virtual Color backColor() const = 0;
@@ -33,13 +33,13 @@ public:
 
 // A label or a frame: both carry one line of caption text.
 class Captioned : public Control {
-public:
+  public:
     virtual std::string caption() const = 0;
     virtual void setCaption(const std::string& caption) = 0;
 };
 
 class PictureBox : public Control {
-public:
+  public:
     virtual int left() const = 0;
     virtual int top() const = 0;
     virtual void move(int left, int top) = 0;
@@ -48,7 +48,7 @@ public:
 // Shows whether an option button is selected. Selecting one by code runs the
 // form's click handler; the form does that itself, the view only shows it.
 class OptionButton : public Control {
-public:
+  public:
     virtual bool value() const = 0;
     virtual void setValue(bool selected) = 0;
 };
@@ -56,13 +56,13 @@ public:
 // What the progress bar shows. The bar's own rules (range and value checks) are
 // kept by the form's ProgressBar model, which drives this view.
 class ProgressBarView : public Control {
-public:
+  public:
     virtual void setRange(float minimum, float maximum) = 0;
     virtual void setValue(float value) = 0;
 };
 
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual bool isEnabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;
@@ -71,7 +71,7 @@ public:
 
 // The window itself and its event loop.
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     virtual std::string caption() const = 0;
     virtual void setCaption(const std::string& caption) = 0;

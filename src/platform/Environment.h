@@ -6,7 +6,7 @@
 namespace quibrant::platform {
 
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
     // The value of an environment variable, the name matched without regard to
     // case; "" when it is not set.

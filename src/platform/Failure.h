@@ -10,14 +10,14 @@ namespace quibrant::platform {
 // the user can read. Platform adapters and the core's own checks throw it; each
 // operation that traps failures catches it at its own boundary and nowhere else.
 class Failure : public std::runtime_error {
-public:
+  public:
     Failure(std::int32_t number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
 
     std::int32_t number() const { return number_; }
     std::string description() const { return what(); }
 
-private:
+  private:
     std::int32_t number_;
 };
 

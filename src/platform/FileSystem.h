@@ -8,7 +8,7 @@ namespace quibrant::platform {
 
 // A text file opened for reading, single-byte text handed over as UTF-8.
 class TextStream {
-public:
+  public:
     virtual ~TextStream() = default;
     // True when the next character is a line break or the stream is at its end.
     virtual bool AtEndOfLine() = 0;
@@ -20,7 +20,7 @@ public:
 
 // A file opened for writing raw bytes.
 class BinaryFile {
-public:
+  public:
     virtual ~BinaryFile() = default;
     virtual void write(const char* data, std::size_t size) = 0;
     // Flushes and closes; throws Failure when the data could not be written.
@@ -30,7 +30,7 @@ public:
 // The file-system service. Every call that fails throws Failure; the queries
 // answer false, never fail, for paths or drives that do not exist.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual bool FolderExists(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;
@@ -53,7 +53,7 @@ public:
 };
 
 class FileSystemFactory {
-public:
+  public:
     virtual ~FileSystemFactory() = default;
     virtual std::unique_ptr<FileSystem> createFileSystem() = 0;
 };

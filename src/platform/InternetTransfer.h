@@ -11,7 +11,7 @@ namespace quibrant::platform {
 // through Execute and answered through StateChanged notifications raised on the
 // window's thread.
 class InternetTransfer {
-public:
+  public:
     // The component's published state numbers.
     enum State : std::int16_t {
         kResolvingHost = 1,

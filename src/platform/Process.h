@@ -6,7 +6,7 @@ namespace quibrant::platform {
 
 // Process-level services.
 class Process {
-public:
+  public:
     virtual ~Process() = default;
     // Each throws Failure when it cannot do what it is asked.
     virtual void changeDrive(char letter) = 0;

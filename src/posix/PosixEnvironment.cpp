@@ -29,7 +29,7 @@ std::string firstSet(std::initializer_list<const char*> names) {
 
 std::string canonical(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
-                                                          &std::free);
+                                                         &std::free);
     return resolved ? std::string(resolved.get()) : std::string();
 }
 

@@ -13,7 +13,7 @@ namespace quibrant::posix {
 //   userprofile -> USERPROFILE, else HOME
 // Every name is matched without regard to case.
 class PosixEnvironment : public platform::Environment {
-public:
+  public:
     std::string variable(const std::string& name) override;
     std::string longPathName(const std::string& path, std::size_t bufferSize) override;
     std::string desktopFolderOf(const std::string& profile) override;

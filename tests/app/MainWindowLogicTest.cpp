@@ -6,7 +6,7 @@ namespace quibrant::test {
 namespace {
 
 class MainWindowLogicTest : public ::testing::Test {
-protected:
+  protected:
     FormFixture f;
 
     void SetUp() override {
@@ -63,7 +63,7 @@ TEST_F(MainWindowLogicTest, PadlockFlipsTheMaskAndReturnsTheFocus) {
 }
 
 TEST_F(MainWindowLogicTest, PadlockFollowsTheMaskNotThePicture) {
-    f.form->Picture1_Click(0);  // code shown, open padlock
+    f.form->Picture1_Click(0);     // code shown, open padlock
     f.Text4.setPasswordChar("*");  // masked again behind the pictures' back
     f.form->Picture1_Click(1);
     EXPECT_EQ(f.Text4.passwordChar(), "");

@@ -6,7 +6,7 @@ namespace quibrant::test {
 namespace {
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     FormFixture f;
 
     void loadWith(std::map<std::string, std::string> variables) {

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 // Sets environment variables for one test and puts the old values back.
 class ScopedEnvironment {
-public:
+  public:
     void set(const std::string& name, const std::optional<std::string>& value) {
         if (saved_.count(name) == 0) {
             const char* old = getenv(name.c_str());
@@ -40,12 +40,12 @@ public:
         }
     }
 
-private:
+  private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
 class PosixEnvironmentTest : public ::testing::Test {
-protected:
+  protected:
     fs::path root;
     ScopedEnvironment env;
     posix::PosixEnvironment environment;

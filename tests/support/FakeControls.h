@@ -11,19 +11,19 @@ namespace quibrant::test {
 // In-memory controls that remember what the form did to them.
 template <typename Base>
 class FakeControl : public Base {
-public:
+  public:
     void setVisible(bool visible) override { visible_ = visible; }
     bool isVisible() const override { return visible_; }
     void setEnabled(bool enabled) override { enabled_ = enabled; }
     bool isEnabled() const override { return enabled_; }
 
-private:
+  private:
     bool visible_ = true;
     bool enabled_ = true;
 };
 
 class FakeTextBox : public FakeControl<platform::TextBox> {
-public:
+  public:
     // The toolkit's default window background, before the box ever had focus.
     static constexpr platform::Color kDefaultBackground = 0x80000005;
 
@@ -43,14 +43,14 @@ public:
     int focusRequests = 0;
     std::function<void()> onFocus;
 
-private:
+  private:
     std::string text_;
     platform::Color backColor_ = kDefaultBackground;
     std::string passwordChar_;
 };
 
 class FakeCaptioned : public FakeControl<platform::Captioned> {
-public:
+  public:
     std::string caption() const override { return caption_; }
     void setCaption(const std::string& caption) override {
         caption_ = caption;
@@ -58,12 +58,12 @@ public:
     }
     int captionChanges = 0;
 
-private:
+  private:
     std::string caption_;
 };
 
 class FakePictureBox : public FakeControl<platform::PictureBox> {
-public:
+  public:
     FakePictureBox(int left = 0, int top = 0) : left_(left), top_(top) {}
     int left() const override { return left_; }
     int top() const override { return top_; }
@@ -72,22 +72,22 @@ public:
         top_ = top;
     }
 
-private:
+  private:
     int left_;
     int top_;
 };
 
 class FakeOptionButton : public FakeControl<platform::OptionButton> {
-public:
+  public:
     bool value() const override { return value_; }
     void setValue(bool selected) override { value_ = selected; }
 
-private:
+  private:
     bool value_ = false;
 };
 
 class FakeProgressBarView : public FakeControl<platform::ProgressBarView> {
-public:
+  public:
     void setRange(float minimum, float maximum) override {
         shownMin = minimum;
         shownMax = maximum;
@@ -103,18 +103,18 @@ public:
 };
 
 class FakeTimer : public platform::Timer {
-public:
+  public:
     bool isEnabled() const override { return enabled_; }
     void setEnabled(bool enabled) override { enabled_ = enabled; }
     int interval() const override { return 500; }
 
-private:
+  private:
     bool enabled_ = false;
 };
 
 // The window: Tab and pending events are whatever the test says they are.
 class FakeWindow : public platform::Window {
-public:
+  public:
     std::string caption() const override { return caption_; }
     void setCaption(const std::string& caption) override { caption_ = caption; }
     void sendTab() override {
@@ -135,7 +135,7 @@ public:
     std::function<void()> onTab;
     std::function<void()> onEvents;
 
-private:
+  private:
     std::string caption_;
 };
 

@@ -16,7 +16,7 @@ namespace quibrant::test {
 // A transfer component whose response the test scripts: status, headers and a
 // body handed out in pieces, optionally failing after a given number of bytes.
 class FakeInternetTransfer : public platform::InternetTransfer {
-public:
+  public:
     void onStateChanged(StateChangedHandler handler) override { handler_ = std::move(handler); }
 
     std::string RemoteHost() const override { return remoteHost_; }
@@ -45,7 +45,8 @@ public:
     void Execute(const std::string& operation) override {
         calls.push_back("Execute " + operation);
         if (failExecute) {
-            throw platform::Failure(platform::errors::kTransferFailed, "No se pudo enviar la petición.");
+            throw platform::Failure(platform::errors::kTransferFailed,
+                                    "No se pudo enviar la petición.");
         }
     }
     std::string GetHeader(const std::string& name) override {
@@ -108,7 +109,7 @@ public:
     int chunkCalls = 0;
     int cancels = 0;
 
-private:
+  private:
     static std::string lower(std::string text) {
         std::transform(text.begin(), text.end(), text.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -16,7 +16,7 @@ std::string lower(std::string text) {
 }
 
 class FakeTextStream : public platform::TextStream {
-public:
+  public:
     explicit FakeTextStream(std::string text) : text_(std::move(text)) {}
     bool AtEndOfLine() override {
         return pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n';
@@ -27,7 +27,8 @@ public:
             throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
         }
         const std::size_t end = text_.find_first_of("\r\n", pos_);
-        std::string line = text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
+        std::string line =
+            text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
         pos_ = end == std::string::npos ? text_.size() : end;
         if (pos_ < text_.size() && text_[pos_] == '\r') {
             ++pos_;
@@ -39,14 +40,14 @@ public:
     }
     void Close() override { closed_ = true; }
 
-private:
+  private:
     std::string text_;
     std::size_t pos_ = 0;
     bool closed_ = false;
 };
 
 class FakeBinaryFile : public platform::BinaryFile {
-public:
+  public:
     FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     void write(const char* data, std::size_t size) override {
         if (fs_.diskSpace) {
@@ -66,13 +67,13 @@ public:
         }
     }
 
-private:
+  private:
     FakeFileSystem& fs_;
     std::string path_;
 };
 
 class FakeShortcut : public platform::ShortcutObject {
-public:
+  public:
     FakeShortcut(FakeShellFactory& shell, std::string path)
         : shell_(shell), saved_{std::move(path), {}} {}
     ~FakeShortcut() override { ++shell_.released; }
@@ -86,13 +87,13 @@ public:
         shell_.saved.push_back(saved_);
     }
 
-private:
+  private:
     FakeShellFactory& shell_;
     FakeShellFactory::SavedShortcut saved_;
 };
 
 class FakeShell : public platform::ShellObject {
-public:
+  public:
     explicit FakeShell(FakeShellFactory& shell) : shell_(shell) {}
     ~FakeShell() override { ++shell_.released; }
     std::string SpecialFolders(const std::string& name) override {
@@ -107,7 +108,7 @@ public:
         return std::make_unique<FakeShortcut>(shell_, path);
     }
 
-private:
+  private:
     FakeShellFactory& shell_;
 };
 

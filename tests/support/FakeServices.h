@@ -22,7 +22,7 @@ namespace quibrant::test {
 struct ProgramEnded {};
 
 class FakeEnvironment : public platform::Environment {
-public:
+  public:
     // Variables by exact name; lookups ignore case, as the real one does.
     std::map<std::string, std::string> variables;
     // Paths that exist, mapped to their long form.
@@ -30,7 +30,9 @@ public:
 
     std::string variable(const std::string& name) override;
     std::string longPathName(const std::string& path, std::size_t bufferSize) override;
-    std::string desktopFolderOf(const std::string& profile) override { return profile + "/Desktop"; }
+    std::string desktopFolderOf(const std::string& profile) override {
+        return profile + "/Desktop";
+    }
 
     // Declares an existing folder whose long form is itself.
     void addFolder(const std::string& path) { longForms[path] = path; }
@@ -38,7 +40,7 @@ public:
 
 // A file system kept in memory: folders, and files with their bytes.
 class FakeFileSystem : public platform::FileSystem {
-public:
+  public:
     struct File {
         std::string bytes;
         bool readOnly = false;
@@ -67,12 +69,12 @@ public:
     std::string mapPath(const std::string& path) override { return path; }
     std::string systemDriveRoot() override { return driveRoot; }
 
-private:
+  private:
     void failIfListed(const std::string& path);
 };
 
 class FakeFileSystemFactory : public platform::FileSystemFactory {
-public:
+  public:
     // The form takes ownership of the object it creates; tests keep a pointer.
     FakeFileSystem* created = nullptr;
     int creations = 0;
@@ -84,7 +86,7 @@ public:
 };
 
 class FakeProcess : public platform::Process {
-public:
+  public:
     std::vector<std::string> calls;
     std::set<std::string> startable;
     std::set<std::string> enterable;
@@ -100,13 +102,13 @@ public:
 };
 
 class FakeClock : public platform::Clock {
-public:
+  public:
     double now = 100.0;
     double seconds() override { return now; }
 };
 
 class FakeMessageBoxes : public platform::MessageBoxes {
-public:
+  public:
     struct Shown {
         std::string text;
         std::string title;
@@ -127,7 +129,7 @@ public:
 
 // A shell whose special folders and saved shortcuts live in memory.
 class FakeShellFactory : public platform::ShellFactory {
-public:
+  public:
     struct SavedShortcut {
         std::string path;
         std::vector<std::pair<std::string, std::string>> properties;

@@ -11,7 +11,7 @@ namespace quibrant {
 
 // Reaches the form's private operations from tests.
 class DownloadFormTestAccess {
-public:
+  public:
     static void EvaluateAccessCode(DownloadForm& form) { form.EvaluateAccessCode(); }
     static std::string NormalizeCode(const DownloadForm& form, const std::string& code) {
         return form.NormalizeCode(code);
