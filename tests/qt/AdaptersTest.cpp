@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <string>
@@ -161,7 +162,11 @@ class AdaptersTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&window));
         first.setFocus();
         int focusEvents = 0;
-        QObject::connect(qApp, &QApplication::focusChanged, [&] { ++focusEvents; });
+        // Disconnected when this test ends: later focus changes must not
+        // reach a counter that is gone.
+        const QMetaObject::Connection counting =
+            QObject::connect(qApp, &QApplication::focusChanged, [&] { ++focusEvents; });
+        const auto stopCounting = qScopeGuard([&] { QObject::disconnect(counting); });
 
         QtWindow adapter(window);
         adapter.sendTab();
