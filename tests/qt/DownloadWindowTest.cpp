@@ -153,6 +153,22 @@ class DownloadWindowTest : public QObject {
         QCOMPARE(counter.count, 0);
     }
 
+    void aCodeTypedAndEnteredShowsItsTarget() {
+        std::string code;
+        for (const auto& entry : quibrant::builtInAccessCodeTable()) {
+            if (entry.category == 3) {
+                code = std::string(entry.code);
+            }
+        }
+        QTest::keyClicks(&box("Text4"), QString::fromStdString(code).toLower());
+        QTest::keyClick(&box("Text4"), Qt::Key_Return);
+        QCOMPARE(box("Text1").text(), QStringLiteral("quibrant6_3.exe"));
+        QVERIFY(!box("Text3").isVisible());
+        QCOMPARE(box("Text3").text().toStdString(),
+                 f->window->form().server().MainServerBaseUrl + "clientes/actual/");
+        QCOMPARE(f->window->form().state().CodeAccepted, quibrant::kTrue);
+    }
+
     void focusFollowsTheTabOrder() {
         QStringList visited;
         for (int i = 0; i < 9; ++i) {
