@@ -95,13 +95,7 @@ int main(int argc, char* argv[]) {
     posix::PosixShellFactory shells;
     MeasuringProcess process;
     ReportingMessages messages;
-    Services services;
-    services.environment = &environment;
-    services.fileSystems = &fileSystems;
-    services.shells = &shells;
-    services.process = &process;
-    services.clock = &clock;
-    services.messages = &messages;
+    const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 
     qt::QtInternetTransfer inet(server);
     qt::DownloadWindow window(services, inet, server);

@@ -32,13 +32,7 @@ int main(int argc, char* argv[]) {
     posix::PosixProcess process;
     qt::QtMessageBoxes messages;
 
-    Services services;
-    services.environment = &environment;
-    services.fileSystems = &fileSystems;
-    services.shells = &shells;
-    services.process = &process;
-    services.clock = &clock;
-    services.messages = &messages;
+    const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 
     qt::QtInternetTransfer inet;
     qt::DownloadWindow window(services, inet);

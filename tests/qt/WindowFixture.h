@@ -35,14 +35,7 @@ struct WindowFixture {
     }
 
     Services services() {
-        Services s;
-        s.environment = &environment;
-        s.fileSystems = &fileSystems;
-        s.shells = &shells;
-        s.process = &process;
-        s.clock = &clock;
-        s.messages = &messages;
-        return s;
+        return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
     }
 
     // Builds the window and shows it as the program's start does, active.

@@ -37,14 +37,7 @@ Controls FormFixture::controls() {
 }
 
 Services FormFixture::services() {
-    Services s;
-    s.environment = &environment;
-    s.fileSystems = &fileSystems;
-    s.shells = &shells;
-    s.process = &process;
-    s.clock = &clock;
-    s.messages = &messages;
-    return s;
+    return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 }
 
 DownloadForm& FormFixture::create(ServerConfig server, const AccessCodeTable& table) {
