@@ -249,6 +249,11 @@ std::string QtInternetTransfer::responseReason() const {
     return reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString();
 }
 
+std::int64_t QtInternetTransfer::bufferedBytes() const {
+    const qint64 inReply = reply_ ? reply_->bytesAvailable() : 0;
+    return static_cast<std::int64_t>(inReply + (bufferEnd_ - bufferPos_));
+}
+
 std::string_view QtInternetTransfer::GetChunk(std::int16_t size) {
     if (size <= 0) {
         return {};

@@ -60,6 +60,10 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     std::string_view GetChunk(std::int16_t size) override;
     void Cancel() override;
 
+    // Bytes of the body received from the network and not yet handed out:
+    // what the component holds in memory, bounded whatever the file's size.
+    std::int64_t bufferedBytes() const;
+
     void setStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
 
   private:

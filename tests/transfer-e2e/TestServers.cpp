@@ -170,15 +170,4 @@ std::string ScriptedServer::http(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(http_) + path;
 }
 
-long residentBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6)) * 1024;
-        }
-    }
-    return -1;
-}
-
 }  // namespace quibrant::test

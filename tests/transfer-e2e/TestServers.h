@@ -59,7 +59,4 @@ class ScriptedServer {
     int closed_ = 0;
 };
 
-// Resident memory of this process, in bytes.
-long residentBytes();
-
 }  // namespace quibrant::test
