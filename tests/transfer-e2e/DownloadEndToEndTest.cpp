@@ -236,8 +236,10 @@ TEST_F(DownloadEndToEndTest, TheWatchdogEndsASilentServerAfterTenSeconds) {
     const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
     EXPECT_TRUE(f.ended());
     EXPECT_EQ(f.lastMessage(), kTimeOut);
+    // Never before the ten seconds; how soon after them depends on the
+    // machine's load, and the tick-by-tick timing is checked on the injected
+    // clock instead.
     EXPECT_GT(seconds, 10.0);
-    EXPECT_LT(seconds, 10.9);
 }
 
 TEST_F(DownloadEndToEndTest, TheWatchdogCountsOneByteAsNothing) {
