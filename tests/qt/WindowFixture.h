@@ -13,17 +13,11 @@
 namespace quibrant::test {
 
 // The window over fakes of every service: nothing touches the real machine.
-struct WindowFixture {
+struct WindowFixture : FakeServiceSet {
     static constexpr const char* kTempFolder = "/tmp/quibrant-test-temp";
     static constexpr const char* kProfile = "/home/user1";
     static constexpr const char* kDriveRoot = "/home/user1/.wine/dosdevices/c:/";
 
-    FakeEnvironment environment;
-    FakeFileSystemFactory fileSystems;
-    FakeShellFactory shells;
-    FakeProcess process;
-    FakeClock clock;
-    FakeMessageBoxes messages;
     FakeInternetTransfer inet;
     std::unique_ptr<qt::DownloadWindow> window;
 
@@ -32,10 +26,6 @@ struct WindowFixture {
         environment.addFolder(kProfile);
         environment.variables = {{"temp", kTempFolder}, {"userprofile", kProfile}};
         fileSystems.fs().driveRoot = kDriveRoot;
-    }
-
-    Services services() {
-        return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
     }
 
     // Builds the window and shows it as the program's start does, active.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DownloadForm.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -142,6 +143,21 @@ class FakeShellFactory : public platform::ShellFactory {
     bool failSave = false;
 
     std::unique_ptr<platform::ShellObject> createObject(const std::string& progId) override;
+};
+
+// One fake of every service, and the bundle the form takes. Fixtures that
+// build a form or a window derive from it.
+struct FakeServiceSet {
+    FakeEnvironment environment;
+    FakeFileSystemFactory fileSystems;
+    FakeShellFactory shells;
+    FakeProcess process;
+    FakeClock clock;
+    FakeMessageBoxes messages;
+
+    Services services() {
+        return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
+    }
 };
 
 }  // namespace quibrant::test

@@ -36,10 +36,6 @@ Controls FormFixture::controls() {
     return c;
 }
 
-Services FormFixture::services() {
-    return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
-}
-
 DownloadForm& FormFixture::create(ServerConfig server, const AccessCodeTable& table) {
     form = std::make_unique<DownloadForm>(controls(), services(), std::move(server), table);
     Inet1.onStateChanged([this](std::int16_t state) { form->Inet1_StateChanged(state); });

@@ -32,7 +32,7 @@ namespace test {
 // Every fake control and service, wired to one DownloadForm. The form is made
 // by create() so that a test can arrange services, configuration or a table
 // first.
-struct FormFixture {
+struct FormFixture : FakeServiceSet {
     FakeWindow window;
     FakeTextBox Text1, Text2, Text3, Text4;
     FakeCaptioned Frame1, Frame2, Label2;
@@ -45,19 +45,11 @@ struct FormFixture {
     FakeTimer Timer1;
     FakeInternetTransfer Inet1;
 
-    FakeEnvironment environment;
-    FakeFileSystemFactory fileSystems;
-    FakeShellFactory shells;
-    FakeProcess process;
-    FakeClock clock;
-    FakeMessageBoxes messages;
-
     std::unique_ptr<DownloadForm> form;
 
     FormFixture();
 
     Controls controls();
-    Services services();
     DownloadForm& create(ServerConfig server = ServerConfig::builtIn(),
                          const AccessCodeTable& table = builtInAccessCodeTable());
     // Creates the form and runs load and activation, as the program's start does.
