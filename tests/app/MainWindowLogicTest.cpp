@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FormFixture.h"
+#include "support/NativePath.h"
 
 namespace quibrant::test {
 namespace {
@@ -10,10 +11,11 @@ class MainWindowLogicTest : public ::testing::Test {
     FormFixture f;
 
     void SetUp() override {
-        f.environment.addFolder("/tmp");
-        f.environment.addFolder("/home/user1");
-        f.environment.variables = {{"temp", "/tmp"}, {"userprofile", "/home/user1"}};
-        f.fs().driveRoot = "/home/user1/.wine/dosdevices/c:/";
+        f.environment.addFolder(native("/tmp"));
+        f.environment.addFolder(native("/home/user1"));
+        f.environment.variables = {{"temp", native("/tmp")},
+                                   {"userprofile", native("/home/user1")}};
+        f.fs().driveRoot = native("/home/user1/.wine/dosdevices/c:/");
         f.start();
     }
 };
@@ -72,26 +74,26 @@ TEST_F(MainWindowLogicTest, PadlockFollowsTheMaskNotThePicture) {
 
 TEST_F(MainWindowLogicTest, FolderPictureCyclesTempDesktopInstallFolders) {
     const std::string expected[] = {
-        "/tmp/Quibrant6_Setup.exe",
-        "/home/user1/Desktop/Quibrant6_Setup.exe",
-        "/home/user1/.wine/dosdevices/c:/Quibrant6_Setup.exe",
-        "/tmp/Quibrant6_Setup.exe",
+        native("/tmp/Quibrant6_Setup.exe"),
+        native("/home/user1/Desktop/Quibrant6_Setup.exe"),
+        native("/home/user1/.wine/dosdevices/c:/Quibrant6_Setup.exe"),
+        native("/tmp/Quibrant6_Setup.exe"),
     };
     for (const std::string& text : expected) {
         f.form->Picture2_Click(0);
         EXPECT_EQ(f.Text2.text(), text);
     }
     EXPECT_EQ(f.state().FolderChoice, 1.0f);
-    EXPECT_EQ(f.state().DownloadFolder, "/tmp/");
+    EXPECT_EQ(f.state().DownloadFolder, native("/tmp/"));
 }
 
 TEST_F(MainWindowLogicTest, FolderPictureReplacesAnEditedPathAndIgnoresOtherIndexes) {
-    f.Text2.setText("/somewhere/else.exe");
+    f.Text2.setText(native("/somewhere/else.exe"));
     f.form->Picture2_Click(1);
-    EXPECT_EQ(f.Text2.text(), "/somewhere/else.exe");
+    EXPECT_EQ(f.Text2.text(), native("/somewhere/else.exe"));
     EXPECT_EQ(f.state().FolderChoice, 3.0f);
     f.form->Picture2_Click(0);
-    EXPECT_EQ(f.Text2.text(), "/tmp/Quibrant6_Setup.exe");
+    EXPECT_EQ(f.Text2.text(), native("/tmp/Quibrant6_Setup.exe"));
 }
 
 TEST_F(MainWindowLogicTest, DownloadButtonsChooseWhatHappensAfterTheDownload) {

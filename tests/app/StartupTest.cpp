@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FormFixture.h"
+#include "support/NativePath.h"
 
 namespace quibrant::test {
 namespace {
@@ -25,54 +26,54 @@ TEST_F(StartupTest, LoadSetsCaptionAndStacksThePadlocks) {
 }
 
 TEST_F(StartupTest, TempFolderFromTempGetsItsSeparator) {
-    f.environment.addFolder("/home/user1/tmp");
-    loadWith({{"TEMP", "/home/user1/tmp"}});
-    EXPECT_EQ(f.state().TempFolder, "/home/user1/tmp/");
-    EXPECT_EQ(f.state().DownloadFolder, "/home/user1/tmp/");
+    f.environment.addFolder(native("/home/user1/tmp"));
+    loadWith({{"TEMP", native("/home/user1/tmp")}});
+    EXPECT_EQ(f.state().TempFolder, native("/home/user1/tmp/"));
+    EXPECT_EQ(f.state().DownloadFolder, native("/home/user1/tmp/"));
 }
 
 TEST_F(StartupTest, TempThatDoesNotExistFallsThroughToTmp) {
-    f.environment.addFolder("/var/tmp");
-    loadWith({{"temp", "/no/such/folder"}, {"tmp", "/var/tmp"}});
-    EXPECT_EQ(f.state().TempFolder, "/var/tmp/");
+    f.environment.addFolder(native("/var/tmp"));
+    loadWith({{"temp", native("/no/such/folder")}, {"tmp", native("/var/tmp")}});
+    EXPECT_EQ(f.state().TempFolder, native("/var/tmp/"));
 }
 
 TEST_F(StartupTest, HomeDriveIsTheLastFallbackAndKeepsAnEndingSeparator) {
-    f.environment.addFolder("/");
-    loadWith({{"HOMEDRIVE", "/"}});
-    EXPECT_EQ(f.state().TempFolder, "/");
+    f.environment.addFolder(native("/"));
+    loadWith({{"HOMEDRIVE", native("/")}});
+    EXPECT_EQ(f.state().TempFolder, native("/"));
 }
 
 TEST_F(StartupTest, NothingSetGivesTheBareSeparator) {
     loadWith({});
-    EXPECT_EQ(f.state().TempFolder, "/");
-    EXPECT_EQ(f.state().DownloadFolder, "/");
+    EXPECT_EQ(f.state().TempFolder, native("/"));
+    EXPECT_EQ(f.state().DownloadFolder, native("/"));
     // Without a profile the desktop is the temporary folder.
-    EXPECT_EQ(f.state().DesktopFolder, "/");
+    EXPECT_EQ(f.state().DesktopFolder, native("/"));
 }
 
 TEST_F(StartupTest, ShortFormIsExpandedToItsLongForm) {
-    f.environment.longForms["/home/USER~1/tmp"] = "/home/user1/tmp";
-    loadWith({{"temp", "/home/USER~1/tmp"}});
-    EXPECT_EQ(f.state().TempFolder, "/home/user1/tmp/");
+    f.environment.longForms[native("/home/USER~1/tmp")] = native("/home/user1/tmp");
+    loadWith({{"temp", native("/home/USER~1/tmp")}});
+    EXPECT_EQ(f.state().TempFolder, native("/home/user1/tmp/"));
 }
 
 TEST_F(StartupTest, DesktopComesFromTheProfileWhetherOrNotItExists) {
-    f.environment.addFolder("/tmp");
-    f.environment.addFolder("/home/user1");
-    loadWith({{"temp", "/tmp"}, {"USERPROFILE", "/home/user1"}});
-    EXPECT_EQ(f.state().DesktopFolder, "/home/user1/Desktop/");
+    f.environment.addFolder(native("/tmp"));
+    f.environment.addFolder(native("/home/user1"));
+    loadWith({{"temp", native("/tmp")}, {"USERPROFILE", native("/home/user1")}});
+    EXPECT_EQ(f.state().DesktopFolder, native("/home/user1/Desktop/"));
 }
 
 TEST_F(StartupTest, ProfileThatDoesNotExistFallsBackToTempFolder) {
-    f.environment.addFolder("/tmp");
-    loadWith({{"temp", "/tmp"}, {"userprofile", "/home/nobody"}});
-    EXPECT_EQ(f.state().DesktopFolder, "/tmp/");
+    f.environment.addFolder(native("/tmp"));
+    loadWith({{"temp", native("/tmp")}, {"userprofile", native("/home/nobody")}});
+    EXPECT_EQ(f.state().DesktopFolder, native("/tmp/"));
 }
 
 TEST_F(StartupTest, GetDirTempRejectsLongFormsOf255CharactersOrMore) {
-    const std::string fits = "/" + std::string(253, 'a');     // 254 characters and the NUL
-    const std::string tooLong = "/" + std::string(254, 'b');  // 255 characters
+    const std::string fits = native("/") + std::string(253, 'a');     // 254 characters and the NUL
+    const std::string tooLong = native("/") + std::string(254, 'b');  // 255 characters
     f.environment.addFolder(fits);
     f.environment.addFolder(tooLong);
     f.environment.variables = {{"FITS", fits}, {"LONG", tooLong}};
@@ -83,9 +84,9 @@ TEST_F(StartupTest, GetDirTempRejectsLongFormsOf255CharactersOrMore) {
 }
 
 TEST_F(StartupTest, ActivationPutsTheDefaultsInPlace) {
-    f.environment.addFolder("/tmp");
-    f.environment.variables = {{"temp", "/tmp"}};
-    f.fs().driveRoot = "/home/user1/";
+    f.environment.addFolder(native("/tmp"));
+    f.environment.variables = {{"temp", native("/tmp")}};
+    f.fs().driveRoot = native("/home/user1/");
     f.Text1.setText("design time");
     f.start();
 
@@ -94,9 +95,9 @@ TEST_F(StartupTest, ActivationPutsTheDefaultsInPlace) {
     EXPECT_EQ(f.state().ServerBaseUrl, f.form->server().MainServerBaseUrl);
     EXPECT_EQ(f.state().SourceUrl, f.form->server().MainServerBaseUrl);
     EXPECT_EQ(f.Text3.text(), f.form->server().MainServerBaseUrl);
-    EXPECT_EQ(f.Text2.text(), "/home/user1/Quibrant_Setup.exe");
+    EXPECT_EQ(f.Text2.text(), native("/home/user1/Quibrant_Setup.exe"));
     EXPECT_EQ(f.state().FolderChoice, 3.0f);
-    EXPECT_EQ(f.state().DownloadFolder, "/tmp/");
+    EXPECT_EQ(f.state().DownloadFolder, native("/tmp/"));
     EXPECT_EQ(f.Text1.text(), "");
 }
 

@@ -14,6 +14,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
 
@@ -32,7 +33,7 @@ class FakeEnvironment : public platform::Environment {
     std::string variable(const std::string& name) override;
     std::string longPathName(const std::string& path, std::size_t bufferSize) override;
     std::string desktopFolderOf(const std::string& profile) override {
-        return profile + "/Desktop";
+        return profile + platform::kSep + "Desktop";
     }
 
     // Declares an existing folder whose long form is itself.
