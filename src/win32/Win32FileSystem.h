@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+// windows.h makes DeleteFile a macro for DeleteFileW, and it renames the
+// service's member DeleteFile wherever it is in force. It is included before
+// the interface so that the interface and this class are always renamed
+// alike; files that include the interface before windows.h and then this
+// header would see two different names.
+#include "platform/FileSystem.h"
+
+namespace quibrant::win32 {
+
+// The file-system service on Windows. Text files are read as single-byte text
+// in the system's ANSI code page and handed over as UTF-8; queries about
+// drives without a medium answer false without a "no disk" prompt.
+class Win32FileSystem : public platform::FileSystem {
+  public:
+    bool FolderExists(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& path) override;
+    void CreateFolder(const std::string& path) override;
+    void DeleteFile(const std::string& path, bool force) override;
+    std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string& path) override;
+    void replaceFile(const std::string& from, const std::string& to) override;
+    std::string mapPath(const std::string& path) override;
+    std::string systemDriveRoot() override;
+};
+
+class Win32FileSystemFactory : public platform::FileSystemFactory {
+  public:
+    std::unique_ptr<platform::FileSystem> createFileSystem() override;
+};
+
+}  // namespace quibrant::win32
