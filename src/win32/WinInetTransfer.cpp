@@ -1,0 +1,298 @@
+#include "win32/WinInetTransfer.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "win32/Win32Failure.h"
+#include "win32/WinInetErrors.h"
+
+namespace quibrant::win32 {
+
+namespace {
+
+constexpr const char* kGet = "GET";
+constexpr const wchar_t* kNotificationClass = L"QuibrantWinInetNotifications";
+constexpr UINT kStateMessage = WM_APP + 1;
+// The worker's own time-out comes a little after the window's stall check,
+// so that a stall is reported as one; it only frees the worker in the end.
+constexpr std::chrono::milliseconds kWorkerTimeoutMargin{1000};
+// A window that keeps producing messages must not keep a piece waiting.
+constexpr int kMaxMessagesPerPump = 64;
+
+constexpr const char* kUnsupportedOperation =
+    "El componente de transferencia no admite la operación ";
+constexpr const char* kInvalidAddress = "La dirección de descarga no es válida: ";
+constexpr const char* kNoWindow = "No se pudo preparar la descarga";
+constexpr const char* kNoRequest = "No hay ninguna descarga en curso.";
+constexpr const char* kCancelled = "La descarga se canceló.";
+constexpr const char* kStalledStart = "La descarga se detuvo: el servidor no envió datos durante ";
+constexpr const char* kStalledSeconds = " segundos";
+constexpr const char* kInterrupted = "La descarga se interrumpió: ";
+constexpr const char* kConnectionClosed = "el servidor cerró la conexión";
+constexpr const char* kErrorNumber = " (error ";
+constexpr const char* kReceived = "se recibieron ";
+constexpr const char* kOf = " de ";
+constexpr const char* kBytes = " bytes";
+
+}  // namespace
+
+WinInetTransfer::WinInetTransfer(const ServerConfig& server)
+    : mainServer_(parseWebUrl(server.MainServerBaseUrl)) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &WinInetTransfer::notificationProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kNotificationClass;
+        return RegisterClassExW(&windowClass);
+    }();
+    // A message-only window of this thread: what the worker posts to it runs
+    // here, among the window's other events.
+    window_.reset(CreateWindowExW(0, kNotificationClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr));
+    if (registered == 0 || !window_) {
+        throw systemFailure(GetLastError(), kNoWindow, "");
+    }
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+WinInetTransfer::~WinInetTransfer() {
+    dropRequest();
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+}
+
+LRESULT CALLBACK WinInetTransfer::notificationProc(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
+    if (message == kStateMessage) {
+        auto* self = reinterpret_cast<WinInetTransfer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self != nullptr) {
+            self->deliver(wParam, static_cast<std::int16_t>(lParam));
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void WinInetTransfer::onStateChanged(StateChangedHandler handler) {
+    handler_ = std::move(handler);
+}
+
+void WinInetTransfer::deliver(WPARAM generation, std::int16_t state) {
+    if (generation != generation_ || cancelled_ || !handler_) {
+        return;
+    }
+    // The handler may replace itself, or start another request, while it runs.
+    const StateChangedHandler handler = handler_;
+    handler(state);
+}
+
+void WinInetTransfer::Execute(const std::string& operation) {
+    if (operation != kGet) {
+        throw platform::Failure(platform::errors::kInvalidPropertyValue,
+                                kUnsupportedOperation + operation + ".");
+    }
+    std::optional<WebUrl> url = parseWebUrl(url_);
+    if (!url) {
+        throw platform::Failure(platform::errors::kTransferFailed,
+                                kInvalidAddress + std::string("«") + url_ + "».");
+    }
+
+    dropRequest();
+    ++generation_;
+    cancelled_ = false;
+    ended_ = false;
+    failure_.reset();
+    handedOut_ = 0;
+    block_ = WinInetRequest::Block{};
+    blockPos_ = 0;
+
+    WinInetRequest::Settings settings;
+    settings.url = std::move(*url);
+    settings.mainServer = mainServer_;
+    settings.userName = userName_;
+    settings.password = password_;
+    settings.receiveTimeout = stallTimeout_ + kWorkerTimeoutMargin;
+    settings.window = window_.get();
+    settings.message = kStateMessage;
+    settings.generation = static_cast<WPARAM>(generation_);
+    request_ = WinInetRequest::start(std::move(settings));
+}
+
+void WinInetTransfer::dropRequest() {
+    if (request_) {
+        request_->cancel();
+        request_.reset();
+    }
+}
+
+std::string WinInetTransfer::GetHeader(const std::string& name) {
+    const auto answer = request_ ? request_->answer() : nullptr;
+    return answer ? headerOf(*answer, name) : "";
+}
+
+int WinInetTransfer::responseCode() const {
+    const auto answer = request_ ? request_->answer() : nullptr;
+    return answer ? answer->status : 0;
+}
+
+std::string WinInetTransfer::responseReason() const {
+    const auto answer = request_ ? request_->answer() : nullptr;
+    return answer ? answer->reason : "";
+}
+
+std::string WinInetTransfer::lastFailure() const {
+    return request_ ? request_->failureDescription() : "";
+}
+
+std::int64_t WinInetTransfer::bufferedBytes() const {
+    const std::size_t queued = request_ ? request_->queuedBytes() : 0;
+    return static_cast<std::int64_t>(queued + (block_.size - blockPos_));
+}
+
+std::string_view WinInetTransfer::GetChunk(std::int16_t size) {
+    if (size <= 0) {
+        return {};
+    }
+    if (failure_) {
+        throw *failure_;
+    }
+    if (!request_) {
+        throw platform::Failure(platform::errors::kTransferFailed, kNoRequest);
+    }
+    for (;;) {
+        if (blockPos_ < block_.size) {
+            const std::size_t piece =
+                std::min(static_cast<std::size_t>(size), block_.size - blockPos_);
+            const std::string_view chunk(block_.data.get() + blockPos_, piece);
+            blockPos_ += piece;
+            handedOut_ += static_cast<std::int64_t>(piece);
+            return chunk;
+        }
+        if (cancelled_) {
+            fail(kCancelled);
+        }
+        if (ended_) {
+            return {};
+        }
+        const WinInetRequest::Progress progress = request_->take(block_);
+        blockPos_ = 0;
+        switch (progress) {
+            case WinInetRequest::Progress::Data:
+                break;
+            case WinInetRequest::Progress::Waiting:
+                waitForData();
+                break;
+            case WinInetRequest::Progress::Ended:
+            case WinInetRequest::Progress::Failed:
+                checkEnd(progress);
+                ended_ = true;
+                return {};
+        }
+    }
+}
+
+void WinInetTransfer::waitForData() {
+    const std::uint64_t generation = generation_;
+    // Held so that the event stays valid should the request be replaced
+    // while the window's messages run.
+    const std::shared_ptr<WinInetRequest> request = request_;
+    const auto deadline = request->lastArrival() + stallTimeout_;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) {
+        const std::string description = kStalledStart +
+                                        std::to_string(stallTimeout_.count() / 1000) +
+                                        kStalledSeconds + "; " + receivedSoFar() + ".";
+        request->cancel();
+        fail(description);
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    const HANDLE arrivals = request->arrivals();
+    MsgWaitForMultipleObjectsEx(1, &arrivals, static_cast<DWORD>(left.count()), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    const bool quitting = !pumpMessages();
+    // The window may have cancelled or replaced the request while its
+    // messages ran; a replaced one is no business of this call any more.
+    if (generation != generation_) {
+        throw platform::Failure(platform::errors::kTransferFailed, kCancelled);
+    }
+    if (quitting) {
+        Cancel();
+    }
+    if (cancelled_) {
+        fail(kCancelled);
+    }
+}
+
+bool WinInetTransfer::pumpMessages() {
+    const std::uint64_t generation = generation_;
+    MSG message;
+    for (int count = 0;
+         count < kMaxMessagesPerPump && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE;
+         ++count) {
+        if (message.message == WM_QUIT) {
+            // The program's own loop must still see it and end.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        if (cancelled_ || generation != generation_) {
+            break;
+        }
+    }
+    return true;
+}
+
+void WinInetTransfer::checkEnd(WinInetRequest::Progress progress) {
+    if (progress == WinInetRequest::Progress::Failed) {
+        const std::string noAnswer = request_->failureDescription();
+        if (!noAnswer.empty()) {
+            fail(noAnswer);
+        }
+        const DWORD error = request_->error();
+        fail(kInterrupted + describeInternetError(error) + "; " + receivedSoFar() + kErrorNumber +
+             std::to_string(error) + ").");
+    }
+    // A connection closed early can look like a normal end; the announced
+    // length tells the difference.
+    const std::optional<std::int64_t> announced = announcedLength();
+    if (announced && handedOut_ < *announced) {
+        fail(kInterrupted + std::string(kConnectionClosed) + "; " + receivedSoFar() + ".");
+    }
+}
+
+void WinInetTransfer::fail(const std::string& description) {
+    failure_.emplace(platform::errors::kTransferFailed, description);
+    throw *failure_;
+}
+
+std::optional<std::int64_t> WinInetTransfer::announcedLength() const {
+    const auto answer = request_ ? request_->answer() : nullptr;
+    if (!answer) {
+        return std::nullopt;
+    }
+    const std::string value = headerOf(*answer, "Content-Length");
+    if (value.empty() || value.size() > 18 ||
+        !std::all_of(value.begin(), value.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        return std::nullopt;
+    }
+    return std::stoll(value);
+}
+
+std::string WinInetTransfer::receivedSoFar() const {
+    std::string text = kReceived + std::to_string(request_ ? request_->received() : 0);
+    if (const std::optional<std::int64_t> announced = announcedLength()) {
+        text += kOf + std::to_string(*announced);
+    }
+    return text + kBytes;
+}
+
+void WinInetTransfer::Cancel() {
+    cancelled_ = true;
+    if (request_) {
+        request_->cancel();
+    }
+}
+
+}  // namespace quibrant::win32

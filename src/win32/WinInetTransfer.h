@@ -1,0 +1,113 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Failure.h"
+#include "platform/InternetTransfer.h"
+#include "source/ServerConfig.h"
+#include "win32/WinInetHandle.h"
+#include "win32/WinInetRequest.h"
+#include "win32/WinInetUrl.h"
+
+namespace quibrant::win32 {
+
+// The Internet transfer component over WinINet: one HTTP(S) GET at a time,
+// with the system's certificate store and proxy settings. Its states are
+// raised on the thread that created it (the window's), through a hidden
+// message window; the request itself runs on a worker thread, and the body
+// reaches the caller in small pieces from a bounded queue, so memory stays
+// flat whatever the file's size.
+class WinInetTransfer final : public platform::InternetTransfer {
+  public:
+    // How long a body that has started may deliver nothing before the transfer
+    // fails, so that a stalled download never hangs for ever.
+    static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
+
+    // The user name and password go only to `server`'s main host, over HTTPS,
+    // and only when that host asks for them.
+    explicit WinInetTransfer(const ServerConfig& server = ServerConfig::builtIn());
+    ~WinInetTransfer() override;
+    WinInetTransfer(const WinInetTransfer&) = delete;
+    WinInetTransfer& operator=(const WinInetTransfer&) = delete;
+
+    void onStateChanged(StateChangedHandler handler) override;
+
+    std::string RemoteHost() const override { return remoteHost_; }
+    void setRemoteHost(const std::string& host) override { remoteHost_ = host; }
+    std::string UserName() const override { return userName_; }
+    void setUserName(const std::string& user) override { userName_ = user; }
+    std::string Password() const override { return password_; }
+    void setPassword(const std::string& password) override { password_ = password; }
+    void setSetting14(std::int32_t value) override { setting14_ = value; }
+    std::string URL() const override { return url_; }
+    void setURL(const std::string& url) override { url_ = url; }
+
+    void Execute(const std::string& operation) override;
+    std::string GetHeader(const std::string& name) override;
+    int responseCode() const override;
+    std::string responseReason() const override;
+    std::string_view GetChunk(std::int16_t size) override;
+    void Cancel() override;
+
+    // Why the current request ended without an answer (state 11), in Spanish;
+    // "" while it has not. A certificate refused, a host unknown, a port
+    // closed: the caller may show it.
+    std::string lastFailure() const;
+
+    // Bytes of the body received from the network and not yet handed out:
+    // what the component holds in memory, bounded whatever the file's size.
+    std::int64_t bufferedBytes() const;
+
+    void setStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
+
+  private:
+    static LRESULT CALLBACK notificationProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam);
+    void deliver(WPARAM generation, std::int16_t state);
+    void dropRequest();
+    // Blocks, with the thread's window messages flowing, until the request
+    // has news, is cancelled or replaced, or has delivered nothing for the
+    // stall timeout.
+    void waitForData();
+    // Lets the thread's pending window messages run; false when one of them
+    // was the end of the program's message loop.
+    bool pumpMessages();
+    // The end of the body: nothing when it arrived whole, else the failure.
+    void checkEnd(WinInetRequest::Progress progress);
+    [[noreturn]] void fail(const std::string& description);
+    std::string receivedSoFar() const;
+    std::optional<std::int64_t> announcedLength() const;
+
+    WindowHandle window_;
+    StateChangedHandler handler_;
+    std::optional<WebUrl> mainServer_;
+
+    std::string remoteHost_;
+    std::string userName_;
+    std::string password_;
+    std::int32_t setting14_ = 0;
+    std::string url_;
+    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+
+    // Per request. The generation tells a posted notification whether its
+    // request is still the current one.
+    std::shared_ptr<WinInetRequest> request_;
+    std::uint64_t generation_ = 0;
+    bool cancelled_ = false;
+    bool ended_ = false;
+    std::optional<platform::Failure> failure_;
+    std::int64_t handedOut_ = 0;
+
+    // The block of the body the pieces are cut from.
+    WinInetRequest::Block block_;
+    std::size_t blockPos_ = 0;
+};
+
+}  // namespace quibrant::win32

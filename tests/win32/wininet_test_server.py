@@ -1,0 +1,98 @@
+#!/usr/bin/python3
+"""The scriptable HTTPS server of the transfer tests, on fixed ports.
+
+The Windows tests run under wine and cannot start Linux programs, so the
+server is started beforehand by run-wininet-tests.sh, on ports the test
+program is told of. It listens on BASE (the trusted certificate), BASE+1 (a
+certificate for another host), BASE+2 (an untrusted authority) and BASE+3
+(plain HTTP); nothing listens on BASE+4. It adds routes that show what the
+client sent, and a redirect to the name the trusted certificate is for.
+"""
+
+import argparse
+import importlib.util
+import json
+import sys
+import threading
+
+# How many requests carried an "Authorization" header so far.
+authorizations = 0
+authorizations_lock = threading.Lock()
+
+
+def load_server(path):
+    spec = importlib.util.spec_from_file_location("test_server", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--script", required=True, help="the transfer tests' test_server.py")
+    parser.add_argument("--pki", required=True, help="folder made by make-test-pki.sh")
+    parser.add_argument("--base-port", type=int, required=True)
+    parser.add_argument("--user", default="prueba")
+    parser.add_argument("--password", default="secreto")
+    options = parser.parse_args()
+    server = load_server(options.script)
+    Handler = server.Handler
+
+    original_get = Handler.do_GET
+
+    def do_get(self):
+        global authorizations
+        if self.headers.get("Authorization") is not None:
+            with authorizations_lock:
+                authorizations += 1
+        original_get(self)
+
+    def route_headers(self):
+        """The request's header lines as the body."""
+        self.answer(200, str(self.headers).encode("latin-1"))
+
+    def route_authorizations(self):
+        self.answer(200, str(authorizations).encode())
+
+    def route_redirect_name(self, size):
+        """A redirect to the name the trusted certificate is for."""
+        port = self.config["https"]
+        self.answer(302, b"", "Found", [("Location", "https://localhost:%d/ok/%s" % (port, size))])
+
+    def route_redirect_relative(self, size):
+        self.answer(301, b"", "Moved Permanently", [("Location", "/ok/%s" % size)])
+
+    Handler.do_GET = do_get
+    Handler.route_headers = route_headers
+    Handler.route_authorizations = route_authorizations
+    Handler.route_redirect_name = route_redirect_name
+    Handler.route_redirect_relative = route_redirect_relative
+
+    class FixedPortServer(server.Server):
+        def __init__(self, context, port):
+            server.ThreadingHTTPServer.__init__(self, ("127.0.0.1", port), Handler)
+            self.context = context
+
+    pki = options.pki
+    base = options.base_port
+    servers = {
+        "https": FixedPortServer(
+            server.tls_context(pki + "/server.pem", pki + "/server.key"), base),
+        "other_host": FixedPortServer(
+            server.tls_context(pki + "/other-host.pem", pki + "/other-host.key"), base + 1),
+        "untrusted": FixedPortServer(
+            server.tls_context(pki + "/untrusted.pem", pki + "/untrusted.key"), base + 2),
+        "http": FixedPortServer(None, base + 3),
+    }
+    ports = {name: s.server_address[1] for name, s in servers.items()}
+    ports["closed"] = base + 4
+    Handler.config = dict(ports, user=options.user, password=options.password)
+    for s in servers.values():
+        threading.Thread(target=s.serve_forever, daemon=True).start()
+    print(json.dumps(ports), flush=True)
+    # Ends with the script that started it.
+    sys.stdin.read()
+
+
+if __name__ == "__main__":
+    main()
