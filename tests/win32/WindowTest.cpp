@@ -1,0 +1,440 @@
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "WindowFixture.h"
+#include "WindowScenarios.h"
+#include "app/Boolean.h"
+#include "platform/Failure.h"
+#include "source/AccessCodeTable.h"
+#include "support/FormFixture.h"
+#include "win32/Utf16.h"
+#include "win32/WindowLayout.h"
+
+using quibrant::DownloadFormTestAccess;
+using quibrant::test::paintedColor;
+using quibrant::test::WindowFixture;
+namespace win32 = quibrant::win32;
+
+namespace {
+
+constexpr COLORREF kYellow = RGB(0xFF, 0xFF, 0x00);
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+
+std::string codeOfCategory(float category) {
+    std::string code;
+    for (const auto& entry : quibrant::builtInAccessCodeTable()) {
+        if (entry.category == category) {
+            code = std::string(entry.code);
+        }
+    }
+    return code;
+}
+
+std::wstring lowerWide(const std::string& text) {
+    std::wstring wide = win32::widen(text);
+    std::transform(wide.begin(), wide.end(), wide.begin(), towlower);
+    return wide;
+}
+
+RECT placeInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+LONG styleOf(HWND control) {
+    return GetWindowLongW(control, GWL_STYLE);
+}
+
+class WindowTest : public testing::Test {
+  protected:
+    void SetUp() override { f.start(); }
+    const quibrant::FormState& state() { return f.window->form().state(); }
+    const quibrant::Controls& controls() {
+        return DownloadFormTestAccess::controls(f.window->form());
+    }
+    bool executed() const {
+        const auto& calls = f.inet.calls;
+        return std::find(calls.begin(), calls.end(), "Execute GET") != calls.end();
+    }
+
+    WindowFixture f;
+};
+
+TEST_F(WindowTest, StartUpPutsTheDefaultsInPlace) {
+    EXPECT_EQ(f.window->form().state().FolderChoice, 3.0f);
+    EXPECT_EQ(f.text("Text2"), state().InstallFolder + "Quibrant_Setup.exe");
+    EXPECT_EQ(f.text("Text1"), "");
+    EXPECT_EQ(f.text("Text3"), state().ServerBaseUrl);
+    EXPECT_EQ(SendMessageW(f.control("Option1_1"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(f.control("Option1_0"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    // The code box has the focus and is yellow; the others keep the system's
+    // window colour until they first have it.
+    EXPECT_EQ(f.focusName(), "Text4");
+    EXPECT_EQ(paintedColor(f.control("Text4")), kYellow);
+    EXPECT_EQ(paintedColor(f.control("Text1")), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(paintedColor(f.control("Text2")), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), L'*');
+
+    for (const char* hidden :
+         {"Text3", "Label1_2", "Option1_0", "Option1_1", "Picture1_1", "Frame1", "Label2"}) {
+        EXPECT_FALSE(IsWindowVisible(f.control(hidden))) << hidden;
+    }
+    for (const char* shown : {"Text1", "Text2", "Text4", "Picture1_0", "Picture2_0", "Command1",
+                              "Command2", "Command3", "Label1_0", "Label1_1", "Label1_3"}) {
+        EXPECT_TRUE(IsWindowVisible(f.control(shown))) << shown;
+    }
+}
+
+TEST_F(WindowTest, TheWindowHasItsCaptionSizeAndIcon) {
+    const HWND window = f.window->handle();
+    std::wstring caption(256, L'\0');
+    caption.resize(static_cast<std::size_t>(GetWindowTextW(window, caption.data(), 256)));
+    EXPECT_EQ(win32::narrow(caption), " Descargar Instalación / Actualización Quibrant Visual");
+
+    const win32::WindowUnits units = win32::WindowUnits::ofScreen();
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, units.pixels(win32::kClientWidth));
+    EXPECT_EQ(client.bottom, units.pixels(win32::kClientHeight));
+    // A fixed layout: no sizing border and no maximize button.
+    EXPECT_EQ(styleOf(window) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+TEST_F(WindowTest, EveryControlIsAtItsPlaceWithItsCaptionAndStyle) {
+    const win32::WindowUnits units = win32::WindowUnits::ofScreen();
+    for (const win32::ControlSpec& spec : win32::windowControls()) {
+        SCOPED_TRACE(spec.name);
+        const HWND control = f.control(spec.name);
+        const RECT place = placeInParent(control);
+        // The open padlock was moved onto the closed one by the load handler.
+        if (std::string(spec.name) == "Picture1_1") {
+            const RECT closed = placeInParent(f.control("Picture1_0"));
+            EXPECT_TRUE(EqualRect(&place, &closed));
+            continue;
+        }
+        EXPECT_EQ(place.left, units.pixels(spec.left));
+        EXPECT_EQ(place.top, units.pixels(spec.top));
+        EXPECT_EQ(place.bottom - place.top, units.pixels(spec.height));
+        if (spec.kind != win32::ControlKind::Label) {
+            EXPECT_EQ(place.right - place.left, units.pixels(spec.width));
+        } else {
+            // A label ends where the box it names begins, never under it.
+            const HWND next = GetWindow(control, GW_HWNDNEXT);
+            const RECT box = next ? placeInParent(next) : RECT{};
+            EXPECT_LE(place.right - place.left, units.pixels(spec.width));
+            if (next != nullptr && box.top < place.bottom && place.top < box.bottom) {
+                EXPECT_LE(place.right, box.left);
+            }
+        }
+        if (spec.kind != win32::ControlKind::TextBox && spec.kind != win32::ControlKind::Picture &&
+            spec.kind != win32::ControlKind::Progress && std::string(spec.name) != "Frame1" &&
+            std::string(spec.name) != "Label2") {
+            EXPECT_EQ(f.text(spec.name), spec.caption);
+        }
+        const LONG style = styleOf(control);
+        switch (spec.kind) {
+            case win32::ControlKind::Command:
+                EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
+                break;
+            case win32::ControlKind::Option:
+                EXPECT_EQ(style & BS_TYPEMASK, BS_RADIOBUTTON);
+                break;
+            case win32::ControlKind::Frame:
+                EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
+                break;
+            case win32::ControlKind::Picture:
+                EXPECT_EQ(style & (SS_NOTIFY | SS_TYPEMASK), SS_NOTIFY | SS_OWNERDRAW);
+                break;
+            default:
+                break;
+        }
+    }
+    EXPECT_NE(styleOf(f.control("Text4")) & ES_PASSWORD, 0);
+    EXPECT_EQ(f.text("Frame1"), "Pravelda");
+    EXPECT_EQ(f.text("Label2"), "Stat");
+    wchar_t className[64] = {};
+    GetClassNameW(f.control("ProgressBar1"), className, 64);
+    EXPECT_EQ(std::wstring(className), PROGRESS_CLASSW);
+}
+
+TEST_F(WindowTest, EachBoxIsNamedByTheLabelBeforeIt) {
+    // Screen readers name a box after the label just before it.
+    for (auto [label, box] : {std::pair{"Label1_2", "Text3"}, std::pair{"Label1_0", "Text1"},
+                              std::pair{"Label1_1", "Text2"}, std::pair{"Label1_3", "Text4"}}) {
+        EXPECT_EQ(GetWindow(f.control(box), GW_HWNDPREV), f.control(label)) << box;
+    }
+    EXPECT_EQ(f.text("Label1_3"), "Contraseña");
+    // Whatever the font, each caption is seen whole within its label.
+    for (const char* label : {"Label1_0", "Label1_1", "Label1_2", "Label1_3"}) {
+        const HWND hwnd = f.control(label);
+        const std::wstring caption = win32::widen(f.text(label));
+        const HDC dc = GetDC(hwnd);
+        const HGDIOBJ kept =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        SelectObject(dc, kept);
+        ReleaseDC(hwnd, dc);
+        RECT area{};
+        GetClientRect(hwnd, &area);
+        EXPECT_LE(size.cx, area.right) << label;
+    }
+    EXPECT_FALSE(f.text("Picture2_0").empty());
+    EXPECT_FALSE(f.text("Picture1_0").empty());
+}
+
+TEST_F(WindowTest, ActivationRunsOnlyOnce) {
+    SetWindowTextW(f.control("Text1"), L"mi fichero");
+    f.window->show(SW_HIDE);
+    f.window->show(SW_SHOWNORMAL);
+    WindowFixture::pump();
+    EXPECT_EQ(f.text("Text1"), "mi fichero");
+}
+
+TEST_F(WindowTest, FocusFollowsTheTabOrder) {
+    std::vector<std::string> visited;
+    for (int i = 0; i < 9; ++i) {
+        f.press(VK_TAB);
+        visited.push_back(f.focusName());
+    }
+    EXPECT_EQ(visited,
+              (std::vector<std::string>{"Command1", "Command2", "Text1", "Text2", "Picture1_0",
+                                        "Command3", "Picture2_0", "Text4", "Command1"}));
+    f.press(VK_TAB, true);
+    EXPECT_EQ(f.focusName(), "Text4");
+    f.press(VK_TAB, true);
+    EXPECT_EQ(f.focusName(), "Picture2_0");
+}
+
+TEST_F(WindowTest, EnterMovesOnAndEvaluatesTheCode) {
+    f.type(L"xq1");
+    f.press(VK_RETURN);
+    EXPECT_EQ(f.focusName(), "Command1");
+    EXPECT_EQ(f.text("Text4"), "xq1");
+    EXPECT_EQ(paintedColor(f.control("Text4")), kWhite);
+    // Leaving the code box evaluated the code, which names a file.
+    EXPECT_FALSE(f.text("Text1").empty());
+
+    f.click(f.control("Text1"));
+    const std::string source = f.text("Text1");
+    f.press(VK_RETURN);
+    EXPECT_EQ(f.focusName(), "Text2");
+    EXPECT_EQ(f.text("Text1"), source);
+    f.press(VK_RETURN);
+    // Enter moves onto the padlock without clicking it.
+    EXPECT_EQ(f.focusName(), "Picture1_0");
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), L'*');
+}
+
+TEST_F(WindowTest, ACodeTypedAndEnteredShowsItsTarget) {
+    f.type(lowerWide(codeOfCategory(3)));
+    f.press(VK_RETURN);
+    EXPECT_EQ(f.text("Text1"), "quibrant6_3.exe");
+    EXPECT_FALSE(IsWindowVisible(f.control("Text3")));
+    EXPECT_EQ(f.text("Text3"), f.window->form().server().MainServerBaseUrl + "clientes/actual/");
+    EXPECT_EQ(state().CodeAccepted, quibrant::kTrue);
+}
+
+TEST_F(WindowTest, BoxesAreYellowWithTheFocusAndWhiteAfter) {
+    f.click(f.control("Text1"));
+    EXPECT_EQ(paintedColor(f.control("Text1")), kYellow);
+    EXPECT_EQ(paintedColor(f.control("Text4")), kWhite);
+    f.press(VK_TAB);
+    EXPECT_EQ(paintedColor(f.control("Text1")), kWhite);
+    EXPECT_EQ(paintedColor(f.control("Text2")), kYellow);
+
+    // Another window taking over does not take the focus from the form.
+    const HWND other = CreateWindowExW(0, L"STATIC", L"otra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                       0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    SetFocus(other);
+    ASSERT_TRUE(WindowFixture::waitFor([other] { return GetFocus() == other; }));
+    EXPECT_EQ(paintedColor(f.control("Text2")), kYellow);
+    DestroyWindow(other);
+    SetForegroundWindow(f.window->handle());
+    ASSERT_TRUE(WindowFixture::waitFor([this] { return f.focusName() == "Text2"; }));
+    EXPECT_EQ(paintedColor(f.control("Text2")), kYellow);
+    EXPECT_EQ(paintedColor(f.control("Text1")), kWhite);
+}
+
+TEST_F(WindowTest, ThePadlockFlipsTheMaskAndReturnsTheFocus) {
+    f.type(L"abc");
+    f.click(f.control("Picture1_0"));
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), 0);
+    EXPECT_TRUE(IsWindowVisible(f.control("Picture1_1")));
+    EXPECT_FALSE(IsWindowVisible(f.control("Picture1_0")));
+    EXPECT_EQ(f.focusName(), "Text4");
+    EXPECT_EQ(paintedColor(f.control("Text4")), kYellow);
+
+    f.click(f.control("Picture1_1"));
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_TRUE(IsWindowVisible(f.control("Picture1_0")));
+    EXPECT_FALSE(IsWindowVisible(f.control("Picture1_1")));
+    EXPECT_EQ(f.focusName(), "Text4");
+    EXPECT_EQ(f.text("Text4"), "abc");
+}
+
+TEST_F(WindowTest, TheFolderPictureCyclesTheDestination) {
+    const std::string install = state().InstallFolder;
+    std::vector<std::string> shown;
+    for (int i = 0; i < 4; ++i) {
+        f.click(f.control("Picture2_0"));
+        shown.push_back(f.text("Text2"));
+    }
+    const std::string temp = std::string(WindowFixture::kTempFolder) + "\\Quibrant6_Setup.exe";
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{
+                  temp, std::string(WindowFixture::kProfile) + "\\Desktop\\Quibrant6_Setup.exe",
+                  install + "Quibrant6_Setup.exe", temp}));
+}
+
+TEST_F(WindowTest, PicturesWorkFromTheKeyboard) {
+    SetFocus(f.control("Picture2_0"));
+    f.press(VK_SPACE);
+    EXPECT_EQ(f.text("Text2"), std::string(WindowFixture::kTempFolder) + "\\Quibrant6_Setup.exe");
+    f.press(VK_RETURN);
+    EXPECT_EQ(f.text("Text2"),
+              std::string(WindowFixture::kProfile) + "\\Desktop\\Quibrant6_Setup.exe");
+    EXPECT_EQ(f.focusName(), "Picture2_0");
+
+    SetFocus(f.control("Picture1_0"));
+    f.press(VK_SPACE);
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), 0);
+    EXPECT_EQ(f.focusName(), "Text4");
+}
+
+TEST_F(WindowTest, AButtonClickSeesTheCodeTypedLastAndAFailureGivesTheWindowBack) {
+    f.type(win32::widen(codeOfCategory(3)));
+    f.click(f.control("Command2"));
+    // The code was evaluated before the download was asked for: no refusal,
+    // and the request went out.
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_TRUE(executed());
+    EXPECT_EQ(state().InstallAfterDownload, quibrant::kFalse);
+    EXPECT_TRUE(IsWindowVisible(f.control("Frame1")));
+    EXPECT_TRUE(IsWindowVisible(f.control("ProgressBar1")));
+    for (const char* input : {"Frame2", "Text4", "Text2", "Command1", "Picture2_0"}) {
+        EXPECT_FALSE(IsWindowEnabled(f.control(input))) << input;
+    }
+    EXPECT_TRUE(controls().Timer1->isEnabled());
+
+    // A refused answer: the user is told, and may try again.
+    f.inet.status = 404;
+    f.inet.reason = "Not Found";
+    f.inet.raise(quibrant::platform::InternetTransfer::kResponseCompleted);
+    WindowFixture::pump();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_FALSE(IsWindowVisible(f.control("Frame1")));
+    EXPECT_FALSE(controls().Timer1->isEnabled());
+    for (const char* input : {"Frame2", "Text4", "Text2", "Command1", "Picture2_0"}) {
+        EXPECT_TRUE(IsWindowEnabled(f.control(input))) << input;
+    }
+    // The hidden controls stay hidden and the code box's own state is kept.
+    EXPECT_FALSE(IsWindowVisible(f.control("Text3")));
+    f.click(f.control("Command1"));
+    EXPECT_EQ(state().InstallAfterDownload, quibrant::kTrue);
+}
+
+TEST_F(WindowTest, ClickingDownloadWithoutACodeOnlyRefuses) {
+    f.click(f.control("Command1"));
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "Debe introducir una CONTRASEÑA válida.");
+    EXPECT_FALSE(executed());
+    EXPECT_TRUE(IsWindowEnabled(f.control("Text4")));
+}
+
+TEST_F(WindowTest, TheWatchdogTicksWhileADownloadWaits) {
+    // Counts the ticks of the form's timer before the window sees them.
+    struct Counter {
+        static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR ticks) {
+            if (message == WM_TIMER && wParam == 1) {
+                ++*reinterpret_cast<int*>(ticks);
+            }
+            return DefSubclassProc(hwnd, message, wParam, lParam);
+        }
+    };
+    int ticks = 0;
+    constexpr UINT_PTR kCounterId = 77;
+    SetWindowSubclass(f.window->handle(), &Counter::proc, kCounterId,
+                      reinterpret_cast<DWORD_PTR>(&ticks));
+    EXPECT_EQ(controls().Timer1->interval(), 500);
+    EXPECT_FALSE(controls().Timer1->isEnabled());
+
+    f.type(win32::widen(codeOfCategory(3)));
+    f.click(f.control("Command2"));
+    ASSERT_TRUE(controls().Timer1->isEnabled());
+    EXPECT_TRUE(WindowFixture::waitFor([&ticks] { return ticks >= 2; }));
+    // Nothing arrived, but ten seconds have not passed: still waiting.
+    EXPECT_TRUE(f.messages.shown.empty());
+
+    f.inet.status = 500;
+    f.inet.raise(quibrant::platform::InternetTransfer::kResponseCompleted);
+    WindowFixture::pump();
+    const int stopped = ticks;
+    Sleep(700);
+    WindowFixture::pump();
+    EXPECT_EQ(ticks, stopped);
+    RemoveWindowSubclass(f.window->handle(), &Counter::proc, kCounterId);
+}
+
+TEST(WindowFailureTest, AFailureNoHandlerTrapsIsShownAndTheWindowStays) {
+    // The transfer component refuses its settings when the window becomes
+    // active; the user is told and the window stays usable.
+    struct RefusingTransfer : quibrant::test::FakeInternetTransfer {
+        void setRemoteHost(const std::string&) override {
+            throw quibrant::platform::Failure(35750, "No se pudo preparar la conexión.");
+        }
+    };
+    WindowFixture f;
+    RefusingTransfer refusing;
+    f.window =
+        std::make_unique<win32::DownloadWindow>(GetModuleHandleW(nullptr), f.services(), refusing);
+    f.window->show(SW_SHOWNORMAL);
+    SetForegroundWindow(f.window->handle());
+    WindowFixture::pump();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "No se pudo preparar la conexión.");
+    EXPECT_EQ(f.messages.shown[0].title, "");
+    EXPECT_EQ(f.messages.shown[0].icon, quibrant::platform::MessageIcon::Critical);
+    EXPECT_TRUE(IsWindowVisible(f.window->handle()));
+    SendMessageW(f.control("Picture2_0"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(f.control("Picture2_0"), WM_LBUTTONUP, 0, 0);
+    EXPECT_NE(f.text("Text2").find("Quibrant6_Setup.exe"), std::string::npos);
+}
+
+TEST_F(WindowTest, ClosingWhileIdleEndsTheProgramQuietly) {
+    PostMessageW(f.window->handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WindowFixture::waitFor([] { return WindowFixture::quitCode.has_value(); }));
+    EXPECT_EQ(*WindowFixture::quitCode, 0);
+    EXPECT_EQ(f.window->handle(), nullptr);
+    EXPECT_EQ(f.inet.cancels, 1);
+    EXPECT_FALSE(f.process.ended);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(WindowScenarioTest, ClosingInsideADownloadLoopEndsAtOnce) {
+    EXPECT_EQ(quibrant::test::runScenario("close-inside-loop"), quibrant::test::kEndedAsExpected);
+}
+
+TEST(WindowScenarioTest, TheWatchdogEndsAnUnansweredDownload) {
+    EXPECT_EQ(quibrant::test::runScenario("time-out"), quibrant::test::kEndedAsExpected);
+}
+
+TEST(WindowScenarioTest, InstallOnlyStartsTheDestinationFromItsFolder) {
+    EXPECT_EQ(quibrant::test::runScenario("install-only"), quibrant::test::kEndedAsExpected);
+}
+
+}  // namespace
