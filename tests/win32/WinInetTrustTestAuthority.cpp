@@ -4,8 +4,9 @@
 //
 //   wininet_trust_test_authority add|remove FILE.pem
 
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <fstream>
