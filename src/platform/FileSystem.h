@@ -4,6 +4,12 @@
 #include <memory>
 #include <string>
 
+// Windows' headers define DeleteFile as a macro, which would rename the member
+// below in some files and not in others.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+
 namespace quibrant::platform {
 
 // A text file opened for reading, single-byte text handed over as UTF-8.

@@ -5,11 +5,8 @@
 #include <memory>
 #include <string>
 
-// windows.h makes DeleteFile a macro for DeleteFileW, and it renames the
-// service's member DeleteFile wherever it is in force. It is included before
-// the interface so that the interface and this class are always renamed
-// alike; files that include the interface before windows.h and then this
-// header would see two different names.
+// The interface takes back the name DeleteFile from windows.h's macro, so it
+// comes after windows.h; the code below calls DeleteFileW by its own name.
 #include "platform/FileSystem.h"
 
 namespace quibrant::win32 {
