@@ -6,23 +6,17 @@
 #include <memory>
 #include <type_traits>
 
+// Kernel and window handles have their owners beside the other adapters.
+#include "win32/Win32Handles.h"
+#include "win32/WindowHandles.h"
+
 namespace quibrant::win32 {
 
-// Owners of the handles the WinINet transfer uses, closed exactly once.
+// The owner of the WinINet handles, closed exactly once.
 
 struct InternetHandleCloser {
     void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
 };
 using InternetHandle = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetHandleCloser>;
-
-struct KernelHandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using KernelHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, KernelHandleCloser>;
-
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using WindowHandle = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
 }  // namespace quibrant::win32

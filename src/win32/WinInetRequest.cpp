@@ -75,7 +75,7 @@ void setTimeouts(HINTERNET handle, std::chrono::milliseconds timeout) {
 
 std::shared_ptr<WinInetRequest> WinInetRequest::start(Settings settings) {
     auto request = std::make_shared<WinInetRequest>(std::move(settings));
-    if (!request->arrivals_) {
+    if (!request->arrivals_.valid()) {
         throw platform::Failure(platform::errors::kTransferFailed,
                                 kCannotStart + describeInternetError(GetLastError()) + ".");
     }

@@ -109,7 +109,7 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     bool cancelled() const;
 
     const Settings settings_;
-    KernelHandle arrivals_;
+    UniqueHandle arrivals_;
 
     mutable std::mutex mutex_;
     std::condition_variable space_;
