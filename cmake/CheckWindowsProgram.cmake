@@ -2,8 +2,10 @@
 # when it imports a DLL that does not come with Windows, so the program stays
 # one file that runs on any Windows without an installer of its own.
 #   cmake -DPROGRAM=<exe> -DOBJDUMP=<objdump> -P CheckWindowsProgram.cmake
+cmake_minimum_required(VERSION 3.25)
+
 set(system_dlls
-    advapi32.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll
+    advapi32.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll msimg32.dll msvcrt.dll
     ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll
     wininet.dll ws2_32.dll)
 
