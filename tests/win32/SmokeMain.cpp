@@ -1,0 +1,116 @@
+// The program as it ships, plus a way for the smoke test to drive it: the
+// command line names the server, the access code to type and the button to
+// press, and messages are written to a file instead of being shown, since no
+// one is there to close them.
+//
+//   quibrant-descarga-smoke.exe --server https://127.0.0.1:8443/ --code GKKA5
+//       --press Command2 --log C:\smoke\messages.txt
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/DownloadForm.h"
+#include "platform/MessageBox.h"
+#include "win32/DownloadWindow.h"
+#include "win32/Program.h"
+#include "win32/Utf16.h"
+
+namespace {
+
+using namespace quibrant;
+
+// Appends each message as one line, "title|text", in UTF-8.
+class LoggedMessages : public platform::MessageBoxes {
+  public:
+    explicit LoggedMessages(const std::wstring& path) : file_(_wfopen(path.c_str(), L"ab")) {}
+    ~LoggedMessages() override {
+        if (file_) {
+            std::fclose(file_);
+        }
+    }
+    LoggedMessages(const LoggedMessages&) = delete;
+    LoggedMessages& operator=(const LoggedMessages&) = delete;
+
+    void show(const std::string& text, const std::string& title, platform::MessageIcon) override {
+        if (!file_) {
+            return;
+        }
+        const std::string line = (title.empty() ? kAppTitle : title) + "|" + text + "\n";
+        std::fwrite(line.data(), 1, line.size(), file_);
+        // The program may end right after a message: keep nothing in a buffer.
+        std::fflush(file_);
+    }
+
+  private:
+    std::FILE* file_;
+};
+
+std::map<std::wstring, std::wstring> parseArguments() {
+    std::map<std::wstring, std::wstring> options;
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; arguments && i + 1 < count; i += 2) {
+        options[arguments[i]] = arguments[i + 1];
+    }
+    LocalFree(arguments);
+    return options;
+}
+
+// What the smoke test asked for, kept for the timer callback.
+struct Script {
+    win32::DownloadWindow* window = nullptr;
+    std::wstring code;
+    std::string button;
+};
+Script script;
+
+// Types the code into its box key by key, as a user would, then presses the
+// button. Runs from the message loop, once the window has settled.
+void CALLBACK typeAndPress(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND codeBox = script.window->control("Text4");
+    HWND button = script.window->control(script.button);
+    if (!codeBox || !button) {
+        std::fputs("smoke: the window has no such control\n", stderr);
+        ExitProcess(2);
+    }
+    SetFocus(codeBox);
+    for (wchar_t key : script.code) {
+        SendMessageW(codeBox, WM_CHAR, key, 0);
+    }
+    // Leaving the box evaluates the code; the click moves the focus, as a
+    // mouse click on the button would.
+    SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    std::map<std::wstring, std::wstring> arguments = parseArguments();
+    std::unique_ptr<LoggedMessages> messages;
+    win32::ProgramOptions options;
+    if (arguments.count(L"--server")) {
+        ServerConfig server = ServerConfig::builtIn();
+        server.MainServerBaseUrl = win32::narrow(arguments[L"--server"]);
+        options.server = server;
+    }
+    if (arguments.count(L"--log")) {
+        messages = std::make_unique<LoggedMessages>(arguments[L"--log"]);
+        options.messages = messages.get();
+    }
+    if (arguments.count(L"--press")) {
+        script.code = arguments[L"--code"];
+        script.button = win32::narrow(arguments[L"--press"]);
+        options.afterShow = [](win32::DownloadWindow& window) {
+            script.window = &window;
+            SetTimer(nullptr, 0, 300, typeAndPress);
+        };
+    }
+    return win32::runProgram(instance, showCommand, options);
+}

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Smoke test of the Windows program under wine: a local HTTPS mirror on
+# 127.0.0.1, addressed as localhost (wine does not match a certificate's IP
+# addresses), serves a test installer under the name that access code GKKA5
+# leads to, and the program (its test build, which types the code and presses
+# a button by itself) runs twice in the wine prefix given by WINEPREFIX:
+#   1. "Solo Descargar": the file must arrive byte-identical, a desktop
+#      shortcut must point at it (read back with lnkinfo) and the program must
+#      confirm the download and end.
+#   2. "Descargar e Instalar": the downloaded installer must start in its own
+#      folder.
+# Needs a display (run it under xvfb-run). The test authority is trusted by
+# the prefix only while the test runs.
+#
+#   smoke-test.sh SMOKE_EXE INSTALLER_EXE TRUST_CA_EXE MAKE_PKI_SCRIPT WORK_DIR
+set -euo pipefail
+
+smoke=$1 installer=$2 trust_ca=$3 make_pki=$4 work=$5
+port=${QUIBRANT_SMOKE_PORT:-18543}
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+
+fail() {
+    echo "SMOKE FAILED: $*" >&2
+    for log in "$work"/*.log "$work"/messages-*.txt; do
+        [ -f "$log" ] && { echo "--- $log"; tail -n 20 "$log"; } >&2
+    done
+    exit 1
+}
+
+rm -rf "$work"
+mkdir -p "$work/nginx"
+bash "$make_pki" "$work/pki" > "$work/pki.log" 2>&1 || fail "could not make the test PKI"
+www=$work/pki/www
+mkdir -p "$www/clientes/actual"
+cp "$installer" "$www/clientes/actual/quibrant6_3.exe"
+
+cat > "$work/nginx/nginx.conf" <<CONF
+daemon off;
+master_process off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 64; }
+http {
+    access_log off;
+    client_body_temp_path $work/nginx/body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    default_type application/octet-stream;
+    server {
+        listen 127.0.0.1:$port ssl;
+        ssl_certificate $work/pki/server.pem;
+        ssl_certificate_key $work/pki/server.key;
+        root $www;
+    }
+}
+CONF
+nginx -p "$work/nginx" -e "$work/nginx/error.log" -c "$work/nginx/nginx.conf" &
+mirror=$!
+trusted=
+cleanup() {
+    if [ -n "$trusted" ]; then
+        wine "$trust_ca" remove "$(winepath -w "$work/pki/ca.pem")" >> "$work/trust.log" 2>&1 ||
+            echo "could not withdraw the test authority; see $work/trust.log" >&2
+    fi
+    kill "$mirror" 2>/dev/null || true
+    wait "$mirror" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do
+    curl -s -o /dev/null --cacert "$work/pki/ca.pem" --max-time 1 \
+        "https://127.0.0.1:$port/clientes/actual/quibrant6_3.exe" && break
+    kill -0 "$mirror" 2>/dev/null || fail "nginx did not start"
+    sleep 0.1
+done
+
+wine "$trust_ca" add "$(winepath -w "$work/pki/ca.pem")" > "$work/trust.log" 2>&1 ||
+    fail "the prefix would not trust the test certificate authority"
+trusted=yes
+
+destination=$WINEPREFIX/drive_c/Quibrant_Setup.exe
+rm -f "$destination" "$WINEPREFIX/drive_c/instalador-ejecutado.txt"
+shortcut_name='Instalar Actualización Quibrant 6.lnk'
+rm -f "$WINEPREFIX"/drive_c/users/*/Desktop/"$shortcut_name"
+
+run() {
+    local button=$1 log=$2
+    timeout 120 wine "$smoke" --server "https://localhost:$port/" --code GKKA5 \
+        --press "$button" --log "$(winepath -w "$work/messages-$log.txt")" \
+        > "$work/wine-$log.log" 2>&1 || fail "the program did not end by itself ($button)"
+}
+
+# 1. Download only.
+run Command2 download
+grep -q '|Archivo descargado correctamente$' "$work/messages-download.txt" ||
+    fail "no confirmation of the download"
+cmp "$destination" "$installer" || fail "the downloaded file differs from the served one"
+[ ! -e "$destination.descarga" ] || fail "the partial file was left behind"
+shortcut=$(ls "$WINEPREFIX"/drive_c/users/*/Desktop/"$shortcut_name" 2>/dev/null | head -n 1)
+[ -n "$shortcut" ] || fail "no shortcut on the desktop"
+lnkinfo "$shortcut" > "$work/lnkinfo.log" 2>&1 || fail "lnkinfo cannot read the shortcut"
+grep -Eiq 'Local path[[:space:]]*: C:\\Quibrant_Setup\.exe' "$work/lnkinfo.log" ||
+    fail "the shortcut does not point at the installer"
+grep -Eiq 'Working directory[[:space:]]*: C:\\' "$work/lnkinfo.log" ||
+    fail "the shortcut does not start in the installer's folder"
+echo "smoke: download-only run passed: $(stat -c %s "$destination") bytes, shortcut $shortcut"
+
+# 2. Download and install: the installer starts in its own folder.
+run Command1 install
+marker=$WINEPREFIX/drive_c/instalador-ejecutado.txt
+for _ in $(seq 100); do
+    [ -s "$marker" ] && break
+    sleep 0.2
+done
+[ -s "$marker" ] || fail "the installer did not start"
+grep -qi '^C:\\$' "$marker" || fail "the installer did not start in its own folder: $(cat "$marker")"
+cmp "$destination" "$installer" || fail "the second download differs from the served one"
+echo "smoke: download-and-install run passed"
