@@ -7,7 +7,7 @@
 # usage: wininet-benchmark.sh BUILD-FOLDER   (a Windows build; WINEPREFIX as for the tests)
 set -euo pipefail
 
-build=${1:?usage: wininet-benchmark.sh BUILD-FOLDER}
+build=$(realpath "${1:?usage: wininet-benchmark.sh BUILD-FOLDER}")
 here=$(cd "$(dirname "$0")" && pwd)
 bench=$build/tests/win32/wininet_benchmark.exe
 trust=$build/tests/win32/wininet_trust_test_authority.exe
