@@ -204,52 +204,20 @@ bool DownloadWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DownloadWindow::onTextFocus(int box, QEvent* event) {
-    const auto lost = [this](int which) {
-        switch (which) {
-            case 1:
-                return run([this] { form_->Text1_LostFocus(); });
-            case 2:
-                return run([this] { form_->Text2_LostFocus(); });
-            case 3:
-                return run([this] { form_->Text3_LostFocus(); });
-            default:
-                return run([this] { form_->Text4_LostFocus(); });
-        }
+    const auto call = [this](TextBoxFocus::Handler handler) {
+        run([this, handler] { (form_.get()->*handler)(); });
     };
-    const auto got = [this](int which) {
-        switch (which) {
-            case 1:
-                return run([this] { form_->Text1_GotFocus(); });
-            case 2:
-                return run([this] { form_->Text2_GotFocus(); });
-            case 3:
-                return run([this] { form_->Text3_GotFocus(); });
-            default:
-                return run([this] { form_->Text4_GotFocus(); });
-        }
-    };
-
     if (event->type() == QEvent::FocusIn) {
-        // Coming back from a message box or another program: for the form
-        // the box never lost the focus.
-        if (focusedBox_ == box) {
-            return;
-        }
-        if (focusedBox_ != 0) {
-            const int previous = std::exchange(focusedBox_, 0);
-            lost(previous);
-        }
-        focusedBox_ = box;
-        got(box);
+        focus_.gained(box, call);
         return;
     }
+    // Only a focus change within the window counts; focus that leaves for
+    // a message box or another program comes back to the same box.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
-        focusedBox_ != box) {
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
         return;
     }
-    focusedBox_ = 0;
-    lost(box);
+    focus_.lost(box, call);
 }
 
 }  // namespace quibrant::qt

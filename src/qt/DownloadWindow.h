@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/DownloadForm.h"
+#include "app/TextBoxFocus.h"
 #include "platform/InternetTransfer.h"
 #include "source/ServerConfig.h"
 
@@ -45,8 +46,7 @@ class DownloadWindow : public QWidget {
     std::unique_ptr<WindowControls> controls_;
     std::unique_ptr<quibrant::DownloadForm> form_;
     std::unique_ptr<KeyPreview> keyPreview_;
-    // The text box the form last saw take the focus, 0 when none.
-    int focusedBox_ = 0;
+    TextBoxFocus focus_;
     bool activated_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/DownloadForm.h"
+#include "app/TextBoxFocus.h"
 #include "platform/InternetTransfer.h"
 #include "source/ServerConfig.h"
 #include "win32/WindowHandles.h"
@@ -88,8 +89,7 @@ class DownloadWindow {
     std::unique_ptr<WindowLayout> layout_;
     std::unique_ptr<WindowControls> controls_;
     std::unique_ptr<quibrant::DownloadForm> form_;
-    // The text box the form last saw take the focus, 0 when none.
-    int focusedBox_ = 0;
+    TextBoxFocus focus_;
     // The control to give the focus back to when the window is active again.
     HWND savedFocus_ = nullptr;
     bool activated_ = false;

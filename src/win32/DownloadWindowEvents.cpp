@@ -216,51 +216,19 @@ void DownloadWindow::onBoxFocus(int box, bool gained, HWND other) {
     if (!live_) {
         return;
     }
-    const auto got = [this](int which) {
-        switch (which) {
-            case 1:
-                return run([this] { form_->Text1_GotFocus(); });
-            case 2:
-                return run([this] { form_->Text2_GotFocus(); });
-            case 3:
-                return run([this] { form_->Text3_GotFocus(); });
-            default:
-                return run([this] { form_->Text4_GotFocus(); });
-        }
+    const auto call = [this](TextBoxFocus::Handler handler) {
+        run([this, handler] { (form_.get()->*handler)(); });
     };
-    const auto lost = [this](int which) {
-        switch (which) {
-            case 1:
-                return run([this] { form_->Text1_LostFocus(); });
-            case 2:
-                return run([this] { form_->Text2_LostFocus(); });
-            case 3:
-                return run([this] { form_->Text3_LostFocus(); });
-            default:
-                return run([this] { form_->Text4_LostFocus(); });
-        }
-    };
-
     if (gained) {
-        // Coming back from a message box or another program: for the form
-        // the box never lost the focus.
-        if (focusedBox_ == box) {
-            return;
-        }
-        if (focusedBox_ != 0) {
-            lost(std::exchange(focusedBox_, 0));
-        }
-        focusedBox_ = box;
-        got(box);
+        focus_.gained(box, call);
         return;
     }
     // Only a focus change within the window counts; focus that leaves for
     // a message box or another program comes back to the same box.
-    if (other == nullptr || !IsChild(hwnd_.get(), other) || focusedBox_ != box) {
+    if (other == nullptr || !IsChild(hwnd_.get(), other)) {
         return;
     }
-    focusedBox_ = 0;
-    lost(box);
+    focus_.lost(box, call);
 }
 
 void DownloadWindow::moveFocus(bool forward) {
