@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/BufferedTextStream.h"
 #include "posix/PosixFailure.h"
 #include "posix/TextEncoding.h"
 
@@ -26,7 +27,6 @@ constexpr const char* kCannotCreateFile = "No se pudo crear el archivo";
 constexpr const char* kCannotWrite = "No se pudo escribir el archivo";
 constexpr const char* kCannotReplace = "No se pudo reemplazar el archivo";
 
-constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kWriteBuffer = 64 * 1024;
 
 // A file descriptor closed when it goes out of scope.
@@ -60,68 +60,34 @@ bool statOf(const std::string& path, struct stat& info) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
-// Reads a text file a piece at a time, so that a line is available without
-// the whole file in memory; line breaks are CR LF, LF or a lone CR.
-class PosixTextStream : public platform::TextStream {
+// A text file in Windows' Western code page, handed over as UTF-8.
+class PosixTextStream : public platform::BufferedTextStream {
   public:
     PosixTextStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
-    bool AtEndOfLine() override {
-        const int c = peek();
-        return c < 0 || c == '\r' || c == '\n';
-    }
-
-    bool AtEndOfStream() override { return peek() < 0; }
-
-    std::string ReadLine() override {
-        std::string bytes;
-        for (int c = peek(); c >= 0 && c != '\r' && c != '\n'; c = peek()) {
-            bytes += static_cast<char>(c);
-            ++pos_;
-        }
-        if (peek() == '\r') {
-            ++pos_;
-        }
-        if (peek() == '\n') {
-            ++pos_;
-        }
-        return windows1252ToUtf8(bytes);
-    }
-
     void Close() override { fd_.reset(); }
 
-  private:
-    // The next byte without consuming it; -1 at the end of the file.
-    int peek() {
-        if (pos_ == buffer_.size()) {
-            fill();
-        }
-        return pos_ < buffer_.size() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
-    }
-
-    void fill() {
+  protected:
+    std::size_t readSome(char* buffer, std::size_t size) override {
         if (fd_.get() < 0) {
             throw platform::Failure(platform::errors::kBadFileNameOrNumber,
                                     std::string(kStreamClosed) + ": " + path_);
         }
-        buffer_.resize(kReadChunk);
-        pos_ = 0;
         ssize_t got = 0;
         do {
-            got = ::read(fd_.get(), buffer_.data(), buffer_.size());
+            got = ::read(fd_.get(), buffer, size);
         } while (got < 0 && errno == EINTR);
         if (got < 0) {
-            const int error = errno;
-            buffer_.clear();
-            throw systemFailure(error, kCannotRead, path_);
+            throw systemFailure(errno, kCannotRead, path_);
         }
-        buffer_.resize(static_cast<std::size_t>(got));
+        return static_cast<std::size_t>(got);
     }
 
+    std::string decode(const std::string& bytes) override { return windows1252ToUtf8(bytes); }
+
+  private:
     Descriptor fd_;
     std::string path_;
-    std::string buffer_;
-    std::size_t pos_ = 0;
 };
 
 // Raw bytes gathered in a buffer and written in large pieces.

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <string_view>
 #include <vector>
 
+#include "platform/BufferedTextStream.h"
 #include "platform/Failure.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Failure.h"
@@ -18,7 +20,6 @@ constexpr const char* kCannotRead = "No se pudo leer el archivo";
 constexpr const char* kCannotWrite = "No se pudo escribir el archivo";
 constexpr const char* kStreamClosed = "El archivo ya está cerrado";
 
-constexpr DWORD kReadChunk = 4096;
 constexpr std::size_t kWriteBuffer = 64 * 1024;
 
 // Single-byte (or, in East Asian code pages, double-byte) text of the
@@ -40,63 +41,32 @@ platform::Failure closedFailure(const std::string& path) {
                              std::string(kStreamClosed) + ": " + path);
 }
 
-class Win32TextStream : public platform::TextStream {
+// A text file in the system's ANSI code page, handed over as UTF-8.
+class Win32TextStream : public platform::BufferedTextStream {
   public:
     Win32TextStream(UniqueHandle file, std::string path)
         : file_(std::move(file)), path_(std::move(path)) {}
 
-    bool AtEndOfLine() override {
-        const int c = peek();
-        return c < 0 || c == '\r' || c == '\n';
-    }
-
-    bool AtEndOfStream() override { return peek() < 0; }
-
-    std::string ReadLine() override {
-        std::string bytes;
-        for (int c = peek(); c >= 0 && c != '\r' && c != '\n'; c = peek()) {
-            bytes += static_cast<char>(c);
-            ++pos_;
-        }
-        if (peek() == '\r') {
-            ++pos_;
-        }
-        if (peek() == '\n') {
-            ++pos_;
-        }
-        return ansiToUtf8(bytes);
-    }
-
     void Close() override { file_.reset(); }
 
-  private:
-    // The next byte without consuming it; -1 at the end of the file.
-    int peek() {
-        if (pos_ == buffer_.size()) {
-            fill();
-        }
-        return pos_ < buffer_.size() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
-    }
-
-    void fill() {
+  protected:
+    std::size_t readSome(char* buffer, std::size_t size) override {
         if (!file_.valid()) {
             throw closedFailure(path_);
         }
-        buffer_.resize(kReadChunk);
-        pos_ = 0;
         DWORD got = 0;
-        if (!ReadFile(file_.get(), buffer_.data(), kReadChunk, &got, nullptr)) {
-            const DWORD error = GetLastError();
-            buffer_.clear();
-            throw systemFailure(error, kCannotRead, path_);
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
+        if (!ReadFile(file_.get(), buffer, wanted, &got, nullptr)) {
+            throw systemFailure(GetLastError(), kCannotRead, path_);
         }
-        buffer_.resize(got);
+        return got;
     }
 
+    std::string decode(const std::string& bytes) override { return ansiToUtf8(bytes); }
+
+  private:
     UniqueHandle file_;
     std::string path_;
-    std::string buffer_;
-    std::size_t pos_ = 0;
 };
 
 // A file destroyed without close (its download abandoned) is closed quietly:

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace quibrant::platform {
+
+// The line logic every file service's text stream shares: the file is read a
+// piece at a time, so that a line is available without the whole file in
+// memory, and line breaks are CR LF, LF or a lone CR. A service supplies the
+// bytes and turns a line's bytes into UTF-8.
+class BufferedTextStream : public TextStream {
+  public:
+    bool AtEndOfLine() override {
+        const int c = peek();
+        return c < 0 || c == '\r' || c == '\n';
+    }
+
+    bool AtEndOfStream() override { return peek() < 0; }
+
+    std::string ReadLine() override {
+        std::string bytes;
+        for (int c = peek(); c >= 0 && c != '\r' && c != '\n'; c = peek()) {
+            bytes += static_cast<char>(c);
+            ++pos_;
+        }
+        if (peek() == '\r') {
+            ++pos_;
+        }
+        if (peek() == '\n') {
+            ++pos_;
+        }
+        return decode(bytes);
+    }
+
+  protected:
+    // Reads up to `size` bytes; 0 at the end of the file. Throws Failure when
+    // the file cannot be read or is closed.
+    virtual std::size_t readSome(char* buffer, std::size_t size) = 0;
+    // One line's bytes as UTF-8.
+    virtual std::string decode(const std::string& bytes) = 0;
+
+  private:
+    static constexpr std::size_t kReadChunk = 4096;
+
+    // The next byte without consuming it; -1 at the end of the file.
+    int peek() {
+        if (pos_ == buffer_.size()) {
+            buffer_.resize(kReadChunk);
+            pos_ = 0;
+            std::size_t got = 0;
+            try {
+                got = readSome(buffer_.data(), buffer_.size());
+            } catch (...) {
+                buffer_.clear();
+                throw;
+            }
+            buffer_.resize(got);
+        }
+        return pos_ < buffer_.size() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
+    }
+
+    std::string buffer_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace quibrant::platform
