@@ -41,6 +41,28 @@ struct Controls {
     platform::InternetTransfer* Inet1 = nullptr;
 };
 
+// The controls of a set of adapters whose members carry the controls' names
+// (Text1 ... Option1_1), as every toolkit's window and the tests' fakes do.
+template <typename Adapters>
+Controls controlsOf(Adapters& a, platform::InternetTransfer& inet) {
+    Controls c;
+    c.window = &a.window;
+    c.Text1 = &a.Text1;
+    c.Text2 = &a.Text2;
+    c.Text3 = &a.Text3;
+    c.Text4 = &a.Text4;
+    c.Frame1 = &a.Frame1;
+    c.Frame2 = &a.Frame2;
+    c.Label2 = &a.Label2;
+    c.ProgressBar1 = &a.ProgressBar1;
+    c.Picture1 = {&a.Picture1_0, &a.Picture1_1};
+    c.Picture2 = &a.Picture2;
+    c.Option1 = {&a.Option1_0, &a.Option1_1};
+    c.Timer1 = &a.Timer1;
+    c.Inet1 = &inet;
+    return c;
+}
+
 // The services of the system the window works with.
 struct Services {
     platform::Environment* environment = nullptr;

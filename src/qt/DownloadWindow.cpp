@@ -58,25 +58,6 @@ struct WindowControls {
           Option1_1(w.Option1_1, false),
           Timer1(kTimer1IntervalMs, std::move(tick)) {}
 
-    Controls forForm(platform::InternetTransfer& inet) {
-        Controls c;
-        c.window = &window;
-        c.Text1 = &Text1;
-        c.Text2 = &Text2;
-        c.Text3 = &Text3;
-        c.Text4 = &Text4;
-        c.Frame1 = &Frame1;
-        c.Frame2 = &Frame2;
-        c.Label2 = &Label2;
-        c.ProgressBar1 = &ProgressBar1;
-        c.Picture1 = {&Picture1_0, &Picture1_1};
-        c.Picture2 = &Picture2;
-        c.Option1 = {&Option1_0, &Option1_1};
-        c.Timer1 = &Timer1;
-        c.Inet1 = &inet;
-        return c;
-    }
-
     QtWindow window;
     QtTextBox Text1, Text2, Text3, Text4;
     QtCaptioned Frame1, Frame2, Label2;
@@ -110,7 +91,8 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     layout_ = std::make_unique<WindowLayout>(*this);
     controls_ = std::make_unique<WindowControls>(
         *this, *layout_, [this] { run([this] { form_->Timer1_Timer(); }); });
-    form_ = std::make_unique<DownloadForm>(controls_->forForm(inet_), services_, std::move(server));
+    form_ =
+        std::make_unique<DownloadForm>(controlsOf(*controls_, inet_), services_, std::move(server));
 
     inet_.onStateChanged(
         [this](std::int16_t state) { run([this, state] { form_->Inet1_StateChanged(state); }); });

@@ -49,8 +49,8 @@ DownloadWindow::DownloadWindow(HINSTANCE instance, const Services& services,
         prepareControls(instance);
         controls_ = std::make_unique<WindowControls>(hwnd_.get(), *layout_, units_,
                                                      [this] { moveFocus(true); });
-        form_ =
-            std::make_unique<DownloadForm>(controls_->forForm(inet_), services_, std::move(server));
+        form_ = std::make_unique<DownloadForm>(controlsOf(*controls_, inet_), services_,
+                                               std::move(server));
         inet_.onStateChanged([this](std::int16_t state) {
             run([this, state] { form_->Inet1_StateChanged(state); });
         });

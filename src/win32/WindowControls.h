@@ -54,25 +54,6 @@ struct WindowControls {
                            &Picture1_1, &Option1_0, &Option1_1});
     }
 
-    Controls forForm(platform::InternetTransfer& inet) {
-        Controls c;
-        c.window = &window;
-        c.Text1 = &Text1;
-        c.Text2 = &Text2;
-        c.Text3 = &Text3;
-        c.Text4 = &Text4;
-        c.Frame1 = &Frame1;
-        c.Frame2 = &Frame2;
-        c.Label2 = &Label2;
-        c.ProgressBar1 = &ProgressBar1;
-        c.Picture1 = {&Picture1_0, &Picture1_1};
-        c.Picture2 = &Picture2;
-        c.Option1 = {&Option1_0, &Option1_1};
-        c.Timer1 = &Timer1;
-        c.Inet1 = &inet;
-        return c;
-    }
-
     Win32TextBox* box(int number) {
         Win32TextBox* boxes[] = {&Text1, &Text2, &Text3, &Text4};
         return number >= 1 && number <= 4 ? boxes[number - 1] : nullptr;

@@ -18,22 +18,7 @@ FormFixture::FormFixture() {
 }
 
 Controls FormFixture::controls() {
-    Controls c;
-    c.window = &window;
-    c.Text1 = &Text1;
-    c.Text2 = &Text2;
-    c.Text3 = &Text3;
-    c.Text4 = &Text4;
-    c.Frame1 = &Frame1;
-    c.Frame2 = &Frame2;
-    c.Label2 = &Label2;
-    c.ProgressBar1 = &ProgressBar1;
-    c.Picture1 = {&Picture1_0, &Picture1_1};
-    c.Picture2 = &Picture2;
-    c.Option1 = {&Option1_0, &Option1_1};
-    c.Timer1 = &Timer1;
-    c.Inet1 = &Inet1;
-    return c;
+    return controlsOf(*this, Inet1);
 }
 
 DownloadForm& FormFixture::create(ServerConfig server, const AccessCodeTable& table) {
