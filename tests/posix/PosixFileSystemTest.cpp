@@ -3,6 +3,7 @@
 #include "TempFolder.h"
 #include "platform/Failure.h"
 #include "posix/PosixFileSystem.h"
+#include "support/FailureNumber.h"
 
 namespace quibrant::test {
 namespace {
@@ -31,20 +32,6 @@ class PosixFileSystemTest : public ::testing::Test {
         }
         stream->Close();
         return out;
-    }
-
-    template <typename F>
-    std::int32_t failureNumber(F&& operation) {
-        try {
-            operation();
-        } catch (const platform::Failure& failure) {
-            EXPECT_NE(failure.number(), 0);
-            EXPECT_NE(failure.number(), -1);
-            EXPECT_FALSE(failure.description().empty());
-            return failure.number();
-        }
-        ADD_FAILURE() << "no failure";
-        return 0;
     }
 };
 

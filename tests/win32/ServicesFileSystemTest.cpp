@@ -5,6 +5,7 @@
 
 #include "ServicesTestFolder.h"
 #include "platform/Failure.h"
+#include "support/FailureNumber.h"
 #include "win32/Win32FileSystem.h"
 
 namespace quibrant::test {
@@ -43,20 +44,6 @@ class Win32FileSystemTest : public ::testing::Test {
         }
         stream->Close();
         return out;
-    }
-
-    template <typename F>
-    std::int32_t failureNumber(F&& operation) {
-        try {
-            operation();
-        } catch (const platform::Failure& failure) {
-            EXPECT_NE(failure.number(), 0);
-            EXPECT_NE(failure.number(), -1);
-            EXPECT_FALSE(failure.description().empty());
-            return failure.number();
-        }
-        ADD_FAILURE() << "no failure";
-        return 0;
     }
 
     bool readOnly(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "ServicesTestFolder.h"
 #include "platform/Failure.h"
+#include "support/FailureNumber.h"
 #include "win32/Win32Process.h"
 
 namespace quibrant::test {
@@ -22,20 +23,6 @@ class Win32ProcessTest : public ::testing::Test {
     TestFolder t;
     ScopedCurrentFolder restoreFolder;
     win32::Win32Process process;
-
-    template <typename F>
-    std::int32_t failureNumber(F&& operation) {
-        try {
-            operation();
-        } catch (const platform::Failure& failure) {
-            EXPECT_NE(failure.number(), 0);
-            EXPECT_NE(failure.number(), -1);
-            EXPECT_FALSE(failure.description().empty());
-            return failure.number();
-        }
-        ADD_FAILURE() << "no failure";
-        return 0;
-    }
 
     // Puts a copy of the stand-in installer at `name` in the test folder.
     std::string installer(const std::string& name) {

@@ -3,6 +3,7 @@
 
 #include "ServicesTestFolder.h"
 #include "platform/Failure.h"
+#include "support/FailureNumber.h"
 #include "support/FormFixture.h"
 #include "win32/Win32Com.h"
 #include "win32/Win32Process.h"
@@ -67,20 +68,6 @@ class Win32ShellTest : public ::testing::Test {
   protected:
     win32::Win32ShellFactory shells;
     TestFolder t;
-
-    template <typename F>
-    std::int32_t failureNumber(F&& operation) {
-        try {
-            operation();
-        } catch (const platform::Failure& failure) {
-            EXPECT_NE(failure.number(), 0);
-            EXPECT_NE(failure.number(), -1);
-            EXPECT_FALSE(failure.description().empty());
-            return failure.number();
-        }
-        ADD_FAILURE() << "no failure";
-        return 0;
-    }
 };
 
 TEST_F(Win32ShellTest, SpecialFoldersKnowsTheDesktopAndNothingElseByThatName) {
