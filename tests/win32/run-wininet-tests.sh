@@ -55,29 +55,8 @@ python3 "$here/wininet_test_server.py" --script "$here/../transfer-e2e/test_serv
 server_pid=$!
 
 nginx_work=$work/nginx
-mkdir -p "$nginx_work"
-cat >"$nginx_work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-pid $nginx_work/nginx.pid;
-error_log $nginx_work/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $nginx_work/body;
-  proxy_temp_path $nginx_work/proxy;
-  fastcgi_temp_path $nginx_work/fastcgi;
-  uwsgi_temp_path $nginx_work/uwsgi;
-  scgi_temp_path $nginx_work/scgi;
-  default_type application/octet-stream;
-  server {
-    listen 127.0.0.1:$nginx_port ssl;
-    ssl_certificate $pki/server.pem;
-    ssl_certificate_key $pki/server.key;
-    root $pki/www;
-  }
-}
-CONF
+"$here/../support/write-nginx-conf.sh" "$nginx_work" "$nginx_port" "$pki/www" \
+    "$pki/server.pem" "$pki/server.key"
 nginx -p "$nginx_work" -e "$nginx_work/error.log" -c "$nginx_work/nginx.conf" &
 nginx_pid=$!
 

@@ -28,34 +28,14 @@ fail() {
 }
 
 rm -rf "$work"
-mkdir -p "$work/nginx"
+mkdir -p "$work"
 bash "$make_pki" "$work/pki" > "$work/pki.log" 2>&1 || fail "could not make the test PKI"
 www=$work/pki/www
 mkdir -p "$www/clientes/actual"
 cp "$installer" "$www/clientes/actual/quibrant6_3.exe"
 
-cat > "$work/nginx/nginx.conf" <<CONF
-daemon off;
-master_process off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 64; }
-http {
-    access_log off;
-    client_body_temp_path $work/nginx/body;
-    proxy_temp_path $work/nginx/proxy;
-    fastcgi_temp_path $work/nginx/fastcgi;
-    uwsgi_temp_path $work/nginx/uwsgi;
-    scgi_temp_path $work/nginx/scgi;
-    default_type application/octet-stream;
-    server {
-        listen 127.0.0.1:$port ssl;
-        ssl_certificate $work/pki/server.pem;
-        ssl_certificate_key $work/pki/server.key;
-        root $www;
-    }
-}
-CONF
+bash "$(dirname "$0")/../support/write-nginx-conf.sh" "$work/nginx" "$port" "$www" \
+    "$work/pki/server.pem" "$work/pki/server.key"
 nginx -p "$work/nginx" -e "$work/nginx/error.log" -c "$work/nginx/nginx.conf" &
 mirror=$!
 trusted=

@@ -30,28 +30,8 @@ mkdir -p "$work/nginx"
 "$here/../transfer-e2e/make-test-pki.sh" "$work/pki" >"$work/pki.log" 2>&1
 # Random bytes, so that nothing on the way can make the transfer cheap.
 head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/pki/www/bench.bin"
-cat >"$work/nginx/nginx.conf" <<CONF
-daemon off;
-master_process off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $work/nginx/body;
-  proxy_temp_path $work/nginx/proxy;
-  fastcgi_temp_path $work/nginx/fastcgi;
-  uwsgi_temp_path $work/nginx/uwsgi;
-  scgi_temp_path $work/nginx/scgi;
-  default_type application/octet-stream;
-  server {
-    listen 127.0.0.1:$port ssl;
-    ssl_certificate $work/pki/server.pem;
-    ssl_certificate_key $work/pki/server.key;
-    root $work/pki/www;
-  }
-}
-CONF
+"$here/../support/write-nginx-conf.sh" "$work/nginx" "$port" "$work/pki/www" \
+    "$work/pki/server.pem" "$work/pki/server.key"
 nginx -p "$work/nginx" -e "$work/nginx/error.log" -c "$work/nginx/nginx.conf" &
 nginx_pid=$!
 for _ in $(seq 50); do
