@@ -30,8 +30,11 @@ server_certificate() {
     rm -f "$name.csr" "$name.ext"
 }
 
-authority ca "/CN=Quibrant Test CA"
-authority rogue-ca "/CN=Untrusted Test CA"
+# Each run's authorities get names of their own: a certificate store that
+# still holds an authority of an earlier run must not take it for this one.
+run_id=$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')
+authority ca "/CN=Quibrant Test CA $run_id"
+authority rogue-ca "/CN=Untrusted Test CA $run_id"
 server_certificate server ca "IP:127.0.0.1,DNS:localhost"
 server_certificate other-host ca "DNS:otro-servidor.example"
 server_certificate untrusted rogue-ca "IP:127.0.0.1,DNS:localhost"

@@ -44,8 +44,10 @@ int wmain(int argc, wchar_t** argv) {
     CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
                          reinterpret_cast<BYTE*>(der.data()), &size, nullptr, nullptr);
 
-    HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"ROOT");
+    // The registry store itself: deleting through the system store's view
+    // leaves the certificate in the registry under wine.
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+                                     CERT_SYSTEM_STORE_CURRENT_USER, L"ROOT");
     if (store == nullptr) {
         return complain("cannot open the root store");
     }
