@@ -18,11 +18,7 @@ namespace quibrant::qt {
 
 namespace {
 
-constexpr int kClientWidth = 9765;
-constexpr int kClientHeight = 2640;
-constexpr platform::Color kWindowColor = 0xE0E0E0;
 constexpr platform::Color kDisabledTextColor = 0x808080;
-constexpr int kTimer1IntervalMs = 500;
 // About the size of the classic 8-point dialog font, in logical pixels.
 constexpr int kFontPixelSize = 11;
 constexpr const char* kWindowIcon = ":/artwork/quibrant-descarga.xpm";

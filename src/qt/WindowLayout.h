@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "app/FormLayout.h"
 #include "qt/Widgets.h"
 
 namespace quibrant::qt {
@@ -41,10 +42,5 @@ struct WindowLayout {
     CaptionFrame Frame1;
     QProgressBar ProgressBar1;
 };
-
-// Captions the form starts with; the adapters show them until the form
-// replaces them.
-inline constexpr const char* kFrame1Caption = "Pravelda";
-inline constexpr const char* kLabel2Caption = "Stat";
 
 }  // namespace quibrant::qt

@@ -129,7 +129,7 @@ void DownloadWindow::createWindow(HINSTANCE instance) {
 void DownloadWindow::prepareControls(HINSTANCE instance) {
     layout_ = std::make_unique<WindowLayout>(hwnd_.get(), instance, units_, font_.get());
     const auto self = reinterpret_cast<DWORD_PTR>(this);
-    for (const ControlSpec& spec : windowControls()) {
+    for (const ControlSpec& spec : formControls()) {
         const HWND hwnd = control(spec.name);
         if (spec.kind == ControlKind::Frame) {
             SetWindowSubclass(hwnd, &DownloadWindow::frameProc, kSubclassId, self);

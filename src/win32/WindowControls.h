@@ -18,7 +18,6 @@ inline constexpr UINT_PTR kFrame1RateId = 2;
 inline constexpr UINT_PTR kFrame2RateId = 3;
 inline constexpr UINT_PTR kLabel2RateId = 4;
 inline constexpr UINT_PTR kProgressRateId = 5;
-inline constexpr int kTimer1IntervalMs = 500;
 
 // The form's view of the child windows. Visibility at start is the window's
 // design: the server choice, the "Carpeta Origen" row, the open padlock, the

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Controls.h"
+#include "app/FormLayout.h"
 #include "win32/WindowHandles.h"
 
 namespace quibrant::win32 {
@@ -28,41 +28,6 @@ class WindowUnits {
   private:
     int dpi_;
 };
-
-// What a control of the window is, and so which Windows class shows it.
-enum class ControlKind { Frame, Label, TextBox, Option, Picture, Command, Progress };
-
-// One control of the window with the properties it has when the window is
-// created. Places are in twips inside the container; the container is
-// another control's name, or nullptr for the window itself.
-struct ControlSpec {
-    const char* name;
-    ControlKind kind;
-    const char* container;
-    int left, top, width, height;
-    const char* caption;
-    bool visible;
-    // Place in the focus order; -1 for controls that never take the focus.
-    int tabIndex;
-    platform::Color backColor;
-};
-
-// The window's client area, its colour and the frames' colour.
-inline constexpr int kClientWidth = 9765;
-inline constexpr int kClientHeight = 2640;
-inline constexpr platform::Color kWindowColor = 0xE0E0E0;
-inline constexpr platform::Color kFrameColor = 0xC0C0C0;
-inline constexpr platform::Color kOptionBackColor = 0x808080;
-inline constexpr platform::Color kOptionTextColor = 0x404040;
-// Captions the form starts with; the adapters show them until it replaces them.
-inline constexpr const char* kFrame1Caption = "Pravelda";
-inline constexpr const char* kLabel2Caption = "Stat";
-inline constexpr const char* kFolderToolTip = "Carpeta fichero temporales.";
-
-// Every control, in the order in which the window stacks them inside their
-// container (which is also the order in which screen readers pair a label
-// with the box after it).
-const std::vector<ControlSpec>& windowControls();
 
 // The window's child controls once created, found by the control's name
 // ("Text4", "Picture1_0", "Frame1").

@@ -85,7 +85,7 @@ std::string WindowFixture::text(const char* name) const {
 
 std::string WindowFixture::focusName() const {
     const HWND focus = GetFocus();
-    for (const win32::ControlSpec& spec : win32::windowControls()) {
+    for (const quibrant::ControlSpec& spec : quibrant::formControls()) {
         if (window->control(spec.name) == focus) {
             return spec.name;
         }

@@ -103,8 +103,8 @@ TEST_F(WindowTest, TheWindowHasItsCaptionSizeAndIcon) {
     const win32::WindowUnits units = win32::WindowUnits::ofScreen();
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, units.pixels(win32::kClientWidth));
-    EXPECT_EQ(client.bottom, units.pixels(win32::kClientHeight));
+    EXPECT_EQ(client.right, units.pixels(quibrant::kClientWidth));
+    EXPECT_EQ(client.bottom, units.pixels(quibrant::kClientHeight));
     // A fixed layout: no sizing border and no maximize button.
     EXPECT_EQ(styleOf(window) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
     EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
@@ -113,7 +113,7 @@ TEST_F(WindowTest, TheWindowHasItsCaptionSizeAndIcon) {
 
 TEST_F(WindowTest, EveryControlIsAtItsPlaceWithItsCaptionAndStyle) {
     const win32::WindowUnits units = win32::WindowUnits::ofScreen();
-    for (const win32::ControlSpec& spec : win32::windowControls()) {
+    for (const quibrant::ControlSpec& spec : quibrant::formControls()) {
         SCOPED_TRACE(spec.name);
         const HWND control = f.control(spec.name);
         const RECT place = placeInParent(control);
@@ -126,7 +126,7 @@ TEST_F(WindowTest, EveryControlIsAtItsPlaceWithItsCaptionAndStyle) {
         EXPECT_EQ(place.left, units.pixels(spec.left));
         EXPECT_EQ(place.top, units.pixels(spec.top));
         EXPECT_EQ(place.bottom - place.top, units.pixels(spec.height));
-        if (spec.kind != win32::ControlKind::Label) {
+        if (spec.kind != quibrant::ControlKind::Label) {
             EXPECT_EQ(place.right - place.left, units.pixels(spec.width));
         } else {
             // A label ends where the box it names begins, never under it.
@@ -137,23 +137,24 @@ TEST_F(WindowTest, EveryControlIsAtItsPlaceWithItsCaptionAndStyle) {
                 EXPECT_LE(place.right, box.left);
             }
         }
-        if (spec.kind != win32::ControlKind::TextBox && spec.kind != win32::ControlKind::Picture &&
-            spec.kind != win32::ControlKind::Progress && std::string(spec.name) != "Frame1" &&
+        if (spec.kind != quibrant::ControlKind::TextBox &&
+            spec.kind != quibrant::ControlKind::Picture &&
+            spec.kind != quibrant::ControlKind::Progress && std::string(spec.name) != "Frame1" &&
             std::string(spec.name) != "Label2") {
             EXPECT_EQ(f.text(spec.name), spec.caption);
         }
         const LONG style = styleOf(control);
         switch (spec.kind) {
-            case win32::ControlKind::Command:
+            case quibrant::ControlKind::Command:
                 EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
                 break;
-            case win32::ControlKind::Option:
+            case quibrant::ControlKind::Option:
                 EXPECT_EQ(style & BS_TYPEMASK, BS_RADIOBUTTON);
                 break;
-            case win32::ControlKind::Frame:
+            case quibrant::ControlKind::Frame:
                 EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
                 break;
-            case win32::ControlKind::Picture:
+            case quibrant::ControlKind::Picture:
                 EXPECT_EQ(style & (SS_NOTIFY | SS_TYPEMASK), SS_NOTIFY | SS_OWNERDRAW);
                 break;
             default:
