@@ -154,23 +154,7 @@ void QtWindow::sendTab() {
 }
 
 void QtWindow::doEvents() {
-    // A download calls this after every 1 KiB piece, and one round through the
-    // event loop costs more than receiving a piece. Events that arrived within
-    // the last millisecond wait for the next round: no one sees the difference,
-    // and a fast download runs about a fifth faster.
-    constexpr auto kEventRound = std::chrono::milliseconds(1);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastEvents_ < kEventRound) {
-        return;
-    }
-    lastEvents_ = now;
-
-    struct Depth {
-        int& depth;
-        explicit Depth(int& d) : depth(d) { ++depth; }
-        ~Depth() { --depth; }
-    } depth(eventDepth_);
-    QCoreApplication::processEvents();
+    rounds_.run([] { QCoreApplication::processEvents(); });
 }
 
 }  // namespace quibrant::qt

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "platform/Controls.h"
+#include "platform/EventRounds.h"
 #include "qt/ScreenRate.h"
 
 // The window's controls as the form sees them, each over one Qt widget. The
@@ -144,12 +143,11 @@ class QtWindow : public platform::Window {
     void sendTab() override;
     void doEvents() override;
     // True while doEvents is processing events, i.e. inside a download's loop.
-    bool processingEvents() const { return eventDepth_ > 0; }
+    bool processingEvents() const { return rounds_.running(); }
 
   private:
     QWidget& window_;
-    int eventDepth_ = 0;
-    std::chrono::steady_clock::time_point lastEvents_{};
+    platform::EventRounds rounds_;
 };
 
 }  // namespace quibrant::qt

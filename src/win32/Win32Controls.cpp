@@ -275,35 +275,21 @@ void Win32Window::sendTab() {
 }
 
 void Win32Window::doEvents() {
-    // A download calls this after every 1 KiB piece, and one round through the
-    // message queue costs more than receiving a piece. Messages that arrived
-    // within the last millisecond wait for the next round: no one sees the
-    // difference, and a fast download runs markedly faster.
-    constexpr auto kEventRound = std::chrono::milliseconds(1);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastEvents_ < kEventRound) {
-        return;
-    }
-    lastEvents_ = now;
-
-    struct Depth {
-        int& depth;
-        explicit Depth(int& d) : depth(d) { ++depth; }
-        ~Depth() { --depth; }
-    } depth(eventDepth_);
-    MSG message;
-    for (int i = 0; i < kMostMessagesPerRound; ++i) {
-        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            break;
+    rounds_.run([] {
+        MSG message;
+        for (int i = 0; i < kMostMessagesPerRound; ++i) {
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                break;
+            }
+            if (message.message == WM_QUIT) {
+                // The message loop that called the handler ends the program.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        if (message.message == WM_QUIT) {
-            // The message loop that called the handler ends the program.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    });
 }
 
 }  // namespace quibrant::win32

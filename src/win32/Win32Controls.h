@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/EventRounds.h"
 #include "win32/WindowHandles.h"
 #include "win32/WindowLayout.h"
 
@@ -200,13 +200,12 @@ class Win32Window : public platform::Window {
     void sendTab() override;
     void doEvents() override;
     // True while doEvents is processing events, i.e. inside a download's loop.
-    bool processingEvents() const { return eventDepth_ > 0; }
+    bool processingEvents() const { return rounds_.running(); }
 
   private:
     HWND window_;
     std::function<void()> tab_;
-    int eventDepth_ = 0;
-    std::chrono::steady_clock::time_point lastEvents_{};
+    platform::EventRounds rounds_;
 };
 
 }  // namespace quibrant::win32
