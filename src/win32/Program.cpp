@@ -1,7 +1,5 @@
 #include "win32/Program.h"
 
-#include <commctrl.h>
-
 #include <memory>
 
 #include "app/DownloadForm.h"
@@ -25,13 +23,8 @@ int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& option
     // The program's timer starts with the program.
     Win32Clock clock;
 
-    // Sharp text on screens scaled above 100 %: the window lays itself out in
-    // pixels from the screen's DPI.
-    SetProcessDPIAware();
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                  ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
-
+    // DPI awareness comes from the program's manifest, and the window
+    // registers the common controls it uses itself.
     Win32Environment environment;
     Win32FileSystemFactory fileSystems;
     Win32ShellFactory shells;
