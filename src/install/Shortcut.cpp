@@ -33,7 +33,8 @@ std::int32_t DownloadForm::CreateShortCut(const std::string& NameLnk, const std:
     try {
         // Hidden and system files do not show in the listing, so they get no
         // shortcut either.
-        if (services_.process->listName(FileName, false).empty()) {
+        const std::string listed = services_.process->listName(FileName, false);
+        if (listed.empty()) {
             throw platform::Failure(platform::errors::kBadFileNameOrNumber, kTargetNotFound);
         }
         shell = services_.shells->createObject(kShellProgId);
@@ -50,7 +51,6 @@ std::int32_t DownloadForm::CreateShortCut(const std::string& NameLnk, const std:
         // The folder is what is left once the name the listing shows is cut
         // off, which differs from the last separator when the path was
         // written with a short alias.
-        const std::string listed = services_.process->listName(FileName, false);
         shortcut->setProperty(
             "WorkingDirectory",
             FileName.substr(0, FileName.size() - std::min(listed.size(), FileName.size())));
