@@ -19,7 +19,6 @@ constexpr std::size_t kLongPathBufferSize = 255;
 constexpr std::int16_t kEnterKey = 13;
 constexpr platform::Color kFocusedColor = 0x00FFFF;    // yellow
 constexpr platform::Color kUnfocusedColor = 0xFFFFFF;  // white
-constexpr const char* kMask = "*";
 
 void appendSeparator(std::string& folder) {
     if (folder.empty()) {
@@ -37,7 +36,7 @@ DownloadForm::DownloadForm(const Controls& controls, const Services& services, S
       services_(services),
       server_(std::move(server)),
       accessCodes_(accessCodes),
-      progress_(*controls.ProgressBar1) {}
+      download_(*controls.Inet1, *controls.window, *controls.ProgressBar1, *controls.Frame1) {}
 
 void DownloadForm::Form_Load() {
     controls_.window->setCaption(kWindowCaption);
@@ -145,14 +144,14 @@ void DownloadForm::Command3_Click() {
 void DownloadForm::Picture1_Click(std::int16_t /*Index*/) {
     // Acts on the mask, not on the picture shown: a download masks the code
     // again without touching the pictures.
-    if (controls_.Text4->passwordChar() == kMask) {
+    if (controls_.Text4->passwordChar() == kCodeMask) {
         controls_.Picture1[1]->setVisible(true);
         controls_.Picture1[0]->setVisible(false);
         controls_.Text4->setPasswordChar("");
     } else {
         controls_.Picture1[0]->setVisible(true);
         controls_.Picture1[1]->setVisible(false);
-        controls_.Text4->setPasswordChar(kMask);
+        controls_.Text4->setPasswordChar(kCodeMask);
     }
     controls_.Text4->setFocus();
 }

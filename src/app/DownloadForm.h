@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/FormState.h"
-#include "app/ProgressBar.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Environment.h"
@@ -17,11 +16,14 @@
 #include "platform/Shell.h"
 #include "source/AccessCodeTable.h"
 #include "source/ServerConfig.h"
+#include "transfer/Download.h"
 
 namespace quibrant {
 
 // The program's name, shown by every message box that has no title of its own.
 inline constexpr const char* kAppTitle = "Quibrant Descarga";
+// What the code box shows in place of each character while it masks the code.
+inline constexpr const char* kCodeMask = "*";
 
 // The window's controls, owned by the toolkit adapter.
 struct Controls {
@@ -115,7 +117,7 @@ class DownloadForm {
     void discardPartialDownload();
 
     const FormState& state() const { return state_; }
-    const ProgressBar& progressBar() const { return progress_; }
+    const transfer::ProgressBar& progressBar() const { return download_.bar(); }
     const ServerConfig& server() const { return server_; }
 
   private:
@@ -129,31 +131,24 @@ class DownloadForm {
     void RunInstaller();
     void CreateDesktopShortcut(const std::string& installerPath);
 
+    // The ends of a download: the file handed over, or the failure reported
+    // and the window given back.
+    void CompleteDownload();
+    void FailDownload(const platform::Failure& failure);
+    // Gives the window back after a download that did not start or failed.
+    void releaseWindow();
+
     // Selecting an option button by code runs its click handler.
     void selectOption1(std::int16_t index);
     // The file-system service, created on first use.
     platform::FileSystem& fileSystem();
-
-    // The download in progress (src/transfer/). The body goes to a partial file
-    // beside the destination, which takes the destination's place only once the
-    // whole announced body is in; every other ending removes it. The generation
-    // changes whenever a download is abandoned, so a piece loop suspended while
-    // events run can tell that it must stop without touching anything.
-    void receiveResponse(std::uint32_t generation);
-    void completeDownload(const std::string& destination);
-    void failTransfer(const platform::Failure& failure);
-    void removePartialFile();
-    std::unique_ptr<platform::BinaryFile> partialFile_;
-    std::string partialPath_;
-    std::string progressCaption_;
-    std::uint32_t downloadGeneration_ = 0;
 
     Controls controls_;
     Services services_;
     ServerConfig server_;
     const AccessCodeTable& accessCodes_;
     FormState state_;
-    ProgressBar progress_;
+    transfer::Download download_;
 };
 
 }  // namespace quibrant

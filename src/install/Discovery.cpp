@@ -1,12 +1,13 @@
+#include "install/Discovery.h"
+
 #include <array>
-#include <cctype>
 #include <memory>
 
-#include "app/DownloadForm.h"
 #include "platform/Failure.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
-namespace quibrant {
+namespace quibrant::install {
 
 namespace {
 
@@ -25,19 +26,21 @@ constexpr const char* kServerLocationKey = "UBICACIONSERVIDOR";
 constexpr std::size_t kKeyLength = 17;
 constexpr const char* kSetupFolderName = "Setup";
 
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return "";
+// The first installation folder found, drive by drive; "" when none. The
+// first folder found settles it, ini file or not.
+std::string findInstallation(platform::FileSystem& fs) {
+    for (const char* drive = kProbedDrives; *drive != '\0'; ++drive) {
+        for (const auto& names : kInstallationFolders) {
+            std::string candidate = std::string(1, *drive) + ":" + platform::kSep + names[0];
+            if (names[1] != nullptr) {
+                candidate += platform::kSep + std::string(names[1]);
+            }
+            if (fs.FolderExists(candidate)) {
+                return candidate;
+            }
+        }
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
+    return "";
 }
 
 // The value of a trimmed line that starts with the key (only its first 17
@@ -46,7 +49,7 @@ std::string upper(std::string text) {
 // when it is a space, the line was written "KEY = value", so the spaces and
 // one equals sign go instead.
 bool keyValue(const std::string& line, std::string& value) {
-    if (upper(line.substr(0, kKeyLength)) != kServerLocationKey) {
+    if (platform::upperCase(line.substr(0, kKeyLength)) != kServerLocationKey) {
         return false;
     }
     std::size_t start = kKeyLength + 1;
@@ -56,76 +59,67 @@ bool keyValue(const std::string& line, std::string& value) {
             ++start;
         }
     }
-    value = start < line.size() ? trimSpaces(line.substr(start)) : "";
+    value = start < line.size() ? platform::trimSpaces(line.substr(start)) : "";
     return true;
+}
+
+// The server location the ini file names; "" when it names none. The whole
+// file is read: ini files separate their sections with blank lines, and the
+// key may stand after one.
+std::string readServerLocation(platform::FileSystem& fs, const std::string& iniPath) {
+    const std::unique_ptr<platform::TextStream> stream = fs.OpenTextFile(iniPath);
+    std::string value;
+    while (!stream->AtEndOfStream()) {
+        const std::string line = platform::trimSpaces(stream->ReadLine());
+        if (!line.empty() && keyValue(line, value)) {
+            break;
+        }
+    }
+    stream->Close();
+    return value;
+}
+
+// The setup folder below the server location, created when missing; "" when
+// it cannot be confirmed.
+std::string setupFolderOf(platform::FileSystem& fs, const std::string& location) {
+    // The ini file names the location the Windows way; this platform may
+    // reach it under another path.
+    std::string folder = fs.mapPath(location);
+    if (folder.empty()) {
+        return "";
+    }
+    if (folder.back() != platform::kSep) {
+        folder += platform::kSep;
+    }
+    folder += kSetupFolderName;
+    if (!fs.FolderExists(folder)) {
+        fs.CreateFolder(folder);
+    }
+    return fs.FolderExists(folder) ? folder + platform::kSep : "";
 }
 
 }  // namespace
 
-void DownloadForm::FindExistingInstallation() {
-    std::unique_ptr<platform::TextStream> stream;
+std::string findInstallFolder(platform::FileSystem& fs) {
+    const std::string root = fs.systemDriveRoot();
     try {
-        platform::FileSystem& fs = fileSystem();
-        state_.InstallFolder = fs.systemDriveRoot();
-
-        std::string installation;
-        for (const char* drive = kProbedDrives; *drive != '\0' && installation.empty(); ++drive) {
-            for (const auto& names : kInstallationFolders) {
-                std::string candidate = std::string(1, *drive) + ":" + platform::kSep + names[0];
-                if (names[1] != nullptr) {
-                    candidate += platform::kSep + std::string(names[1]);
-                }
-                // The first folder found settles it, ini file or not.
-                if (fs.FolderExists(candidate)) {
-                    installation = candidate;
-                    break;
-                }
-            }
-        }
+        const std::string installation = findInstallation(fs);
         if (installation.empty()) {
-            return;
+            return root;
         }
-
         const std::string iniPath = installation + platform::kSep + kIniFileName;
         if (!fs.FileExists(iniPath)) {
-            return;
+            return root;
         }
-        stream = fs.OpenTextFile(iniPath);
-        std::string value;
-        // The whole file is read: ini files separate their sections with
-        // blank lines, and the key may stand after one.
-        while (!stream->AtEndOfStream()) {
-            const std::string line = trimSpaces(stream->ReadLine());
-            if (!line.empty() && keyValue(line, value)) {
-                break;
-            }
+        const std::string location = readServerLocation(fs, iniPath);
+        if (location.empty()) {
+            return root;
         }
-        stream->Close();
-        stream.reset();
-
-        if (value.empty()) {
-            return;
-        }
-        // The ini file names the location the Windows way; this platform may
-        // reach it under another path.
-        value = fs.mapPath(value);
-        if (value.back() != platform::kSep) {
-            value += platform::kSep;
-        }
-        value += kSetupFolderName;
-        if (!fs.FolderExists(value)) {
-            fs.CreateFolder(value);
-        }
-        if (!fs.FolderExists(value)) {
-            value.clear();
-        }
-        if (!value.empty()) {
-            state_.InstallFolder = value + platform::kSep;
-        }
+        const std::string setup = setupFolderOf(fs, location);
+        return setup.empty() ? root : setup;
     } catch (const platform::Failure&) {
-        // Discovery only proposes a default; whatever fails leaves the
-        // default in place, silently. The stream, if open, closes with it.
+        return root;
     }
 }
 
-}  // namespace quibrant
+}  // namespace quibrant::install

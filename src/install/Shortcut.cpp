@@ -1,10 +1,12 @@
+#include "install/Shortcut.h"
+
+#include <algorithm>
 #include <memory>
 
-#include "app/DownloadForm.h"
 #include "platform/Failure.h"
 #include "platform/Paths.h"
 
-namespace quibrant {
+namespace quibrant::install {
 
 namespace {
 
@@ -17,35 +19,33 @@ constexpr const char* kFolderNotFound = "No se encontró la carpeta del acceso d
 // failure; it is shown with this number instead.
 constexpr std::int32_t kUnnumberedFailure = 51;
 
-constexpr const char* kDesktopShortcutName = "Instalar Actualización Quibrant 6";
-constexpr const char* kDesktopSpecialFolder = "Desktop";
 constexpr const char* kShortcutErrorPrefix = "Error: ";
 constexpr const char* kShortcutErrorLineBreaks = "\r\n\r\n";
 constexpr const char* kShortcutErrorText = "No se pudo completar la operación de Acceso Directo.";
 
 }  // namespace
 
-std::int32_t DownloadForm::CreateShortCut(const std::string& NameLnk, const std::string& FileName,
-                                          const std::string& Destination, const std::string& Args) {
-    std::int32_t result = kTrue;
-    std::unique_ptr<platform::ShellObject> shell;
-    std::unique_ptr<platform::ShortcutObject> shortcut;
+std::int32_t createShortcut(platform::Process& process, platform::ShellFactory& shells,
+                            const std::string& NameLnk, const std::string& FileName,
+                            const std::string& Destination, const std::string& Args) {
     try {
         // Hidden and system files do not show in the listing, so they get no
         // shortcut either.
-        const std::string listed = services_.process->listName(FileName, false);
+        const std::string listed = process.listName(FileName, false);
         if (listed.empty()) {
             throw platform::Failure(platform::errors::kBadFileNameOrNumber, kTargetNotFound);
         }
-        shell = services_.shells->createObject(kShellProgId);
+        // Released on every way out, the shortcut before the shell.
+        const std::unique_ptr<platform::ShellObject> shell = shells.createObject(kShellProgId);
         std::string folder = shell->SpecialFolders(Destination);
         if (folder.empty()) {
             folder = Destination;
-            if (services_.process->listName(folder, true).empty()) {
+            if (process.listName(folder, true).empty()) {
                 throw platform::Failure(platform::errors::kBadFileNameOrNumber, kFolderNotFound);
             }
         }
-        shortcut = shell->CreateShortCut(folder + platform::kSep + NameLnk + kShortcutExtension);
+        const std::unique_ptr<platform::ShortcutObject> shortcut =
+            shell->CreateShortCut(folder + platform::kSep + NameLnk + kShortcutExtension);
         shortcut->setProperty("TargetPath", FileName);
         shortcut->setProperty("IconLocation", FileName + kIconOfTarget);
         // The folder is what is left once the name the listing shows is cut
@@ -56,27 +56,16 @@ std::int32_t DownloadForm::CreateShortCut(const std::string& NameLnk, const std:
             FileName.substr(0, FileName.size() - std::min(listed.size(), FileName.size())));
         shortcut->setProperty("Arguments", Args);
         shortcut->Save();
-        result = kTrue;
+        return kShortcutCreated;
     } catch (const platform::Failure& failure) {
-        result = failure.number();
-        if (result == kTrue || result == 0) {
-            result = kUnnumberedFailure;
-        }
+        const std::int32_t number = failure.number();
+        return number == kShortcutCreated || number == 0 ? kUnnumberedFailure : number;
     }
-    shortcut.reset();
-    shell.reset();
-    return result;
 }
 
-void DownloadForm::CreateDesktopShortcut(const std::string& installerPath) {
-    const std::int32_t result =
-        CreateShortCut(kDesktopShortcutName, installerPath, kDesktopSpecialFolder, "");
-    if (result == kTrue) {
-        return;
-    }
-    services_.messages->show(kShortcutErrorPrefix + std::to_string(result) +
-                                 kShortcutErrorLineBreaks + kShortcutErrorText,
-                             "", platform::MessageIcon::None);
+std::string shortcutFailureMessage(std::int32_t result) {
+    return kShortcutErrorPrefix + std::to_string(result) + kShortcutErrorLineBreaks +
+           kShortcutErrorText;
 }
 
-}  // namespace quibrant
+}  // namespace quibrant::install

@@ -1,64 +1,36 @@
-#include "app/DownloadForm.h"
+#include "source/AccessCodes.h"
+
+#include "platform/Text.h"
 #include "source/DownloadTargets.h"
 
-namespace quibrant {
+namespace quibrant::source {
 
-namespace {
-
-// Upper case for ASCII letters and the Latin-1 letters à..þ (but ÷) as UTF-8.
-// Anything else is left as it is, so no other character can turn into one of
-// the code letters.
-std::string toUpper(const std::string& text) {
-    std::string upper = text;
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        const auto c = static_cast<unsigned char>(upper[i]);
-        if (c >= 'a' && c <= 'z') {
-            upper[i] = static_cast<char>(c - ('a' - 'A'));
-        } else if (c == 0xC3 && i + 1 < upper.size()) {
-            const auto next = static_cast<unsigned char>(upper[i + 1]);
-            if (next >= 0xA0 && next <= 0xBE && next != 0xB7) {
-                upper[i + 1] = static_cast<char>(next - 0x20);
-            }
-            ++i;
-        }
-    }
-    return upper;
+std::string normalizeCode(const std::string& code) {
+    return platform::upperCase(code);
 }
 
-}  // namespace
-
-std::string DownloadForm::NormalizeCode(const std::string& code) const {
-    return toUpper(code);
-}
-
-void DownloadForm::EvaluateAccessCode() {
-    // Blanks are not trimmed: a code typed with a space is a different code.
-    const std::string typed = toUpper(controls_.Text4->text());
-
-    state_.BuildCategory = 0;
-    // Every entry is compared; the last match decides.
-    for (const AccessCodeEntry& entry : accessCodes_) {
-        if (NormalizeCode(std::string(entry.code)) == typed) {
-            state_.BuildCategory = entry.category;
+AccessCodeResult evaluateAccessCode(const std::string& typed, const AccessCodeTable& table,
+                                    const std::string& mainServerBaseUrl,
+                                    const std::string& serverBaseUrl) {
+    const std::string code = normalizeCode(typed);
+    AccessCodeResult result;
+    for (const AccessCodeEntry& entry : table) {
+        if (normalizeCode(std::string(entry.code)) == code) {
+            result.category = entry.category;
         }
     }
 
-    state_.CodeAccepted = kFalse;
-    controls_.Text1->setText(kDefaultTargetFileName);
-    controls_.Text3->setText(state_.ServerBaseUrl);
-
+    result.fileName = kDefaultTargetFileName;
+    result.folder = serverBaseUrl;
     for (const DownloadTarget& target : downloadTargetTable()) {
-        if (state_.BuildCategory == target.category) {
-            controls_.Text1->setText(target.fileName);
-            controls_.Text3->setText(target.folder ? server_.MainServerBaseUrl + target.folder
-                                                   : state_.ServerBaseUrl);
+        if (result.category == target.category) {
+            result.fileName = target.fileName;
+            result.folder = target.folder ? mainServerBaseUrl + target.folder : serverBaseUrl;
             break;
         }
     }
-
-    if (state_.BuildCategory != 0) {
-        state_.CodeAccepted = kTrue;
-    }
+    result.accepted = result.category != 0;
+    return result;
 }
 
-}  // namespace quibrant
+}  // namespace quibrant::source

@@ -23,7 +23,7 @@ class DownloadFormTestAccess {
         form.CreateDesktopShortcut(path);
     }
     static FormState& state(DownloadForm& form) { return form.state_; }
-    static ProgressBar& progressBar(DownloadForm& form) { return form.progress_; }
+    static transfer::ProgressBar& progressBar(DownloadForm& form) { return form.download_.bar(); }
     static const Controls& controls(const DownloadForm& form) { return form.controls_; }
 };
 

@@ -44,7 +44,7 @@ class DownloadFixture : public ::testing::Test {
     }
 
     bool hasFile(const std::string& path) { return f.fs().files.count(path) != 0; }
-    const ProgressBar& bar() { return f.form->progressBar(); }
+    const transfer::ProgressBar& bar() { return f.form->progressBar(); }
 };
 
 }  // namespace quibrant::test

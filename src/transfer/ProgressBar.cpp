@@ -1,8 +1,8 @@
-#include "app/ProgressBar.h"
+#include "transfer/ProgressBar.h"
 
 #include "platform/Failure.h"
 
-namespace quibrant {
+namespace quibrant::transfer {
 
 namespace {
 constexpr const char* kInvalidRange =
@@ -12,22 +12,22 @@ constexpr const char* kInvalidValue =
 }  // namespace
 
 void ProgressBar::setMax(float maximum) {
-    if (!(maximum > min_)) {
+    if (!(maximum > kMin)) {
         throw platform::Failure(platform::errors::kInvalidPropertyValue, kInvalidRange);
     }
     max_ = maximum;
     if (value_ > max_) {
         value_ = max_;
     }
-    view_.setRange(min_, max_);
+    view_.setRange(kMin, max_);
 }
 
 void ProgressBar::setValue(float value) {
-    if (value < min_ || value > max_) {
+    if (value < kMin || value > max_) {
         throw platform::Failure(platform::errors::kInvalidPropertyValue, kInvalidValue);
     }
     value_ = value;
     view_.setValue(value_);
 }
 
-}  // namespace quibrant
+}  // namespace quibrant::transfer

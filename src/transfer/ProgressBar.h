@@ -2,7 +2,7 @@
 
 #include "platform/Controls.h"
 
-namespace quibrant {
+namespace quibrant::transfer {
 
 // The progress bar's value and range with the control's own rules: the maximum
 // must lie above the minimum and the value within the range. Breaking either
@@ -11,7 +11,6 @@ class ProgressBar {
   public:
     explicit ProgressBar(platform::ProgressBarView& view) : view_(view) {}
 
-    float min() const { return min_; }
     float max() const { return max_; }
     float value() const { return value_; }
 
@@ -20,9 +19,9 @@ class ProgressBar {
 
   private:
     platform::ProgressBarView& view_;
-    float min_ = 0;
+    static constexpr float kMin = 0;
     float max_ = 100;
     float value_ = 0;
 };
 
-}  // namespace quibrant
+}  // namespace quibrant::transfer

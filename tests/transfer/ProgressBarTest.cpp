@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ProgressBar.h"
+#include "transfer/ProgressBar.h"
 #include "platform/Failure.h"
 #include "support/FakeControls.h"
 
@@ -9,7 +9,7 @@ namespace {
 
 TEST(ProgressBarTest, RefusesAMaximumNotAboveTheMinimum) {
     FakeProgressBarView view;
-    ProgressBar bar(view);
+    transfer::ProgressBar bar(view);
     EXPECT_THROW(bar.setMax(0), platform::Failure);
     EXPECT_THROW(bar.setMax(-5), platform::Failure);
     EXPECT_EQ(bar.max(), 100.0f);
@@ -19,7 +19,7 @@ TEST(ProgressBarTest, RefusesAMaximumNotAboveTheMinimum) {
 
 TEST(ProgressBarTest, RefusesAValueOutsideItsRange) {
     FakeProgressBarView view;
-    ProgressBar bar(view);
+    transfer::ProgressBar bar(view);
     bar.setMax(2048);
     bar.setValue(2048);
     EXPECT_EQ(view.shownValue, 2048.0f);

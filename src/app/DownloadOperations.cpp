@@ -1,0 +1,194 @@
+// The form's operations behind its handlers: each hands its work to the
+// subsystem that owns the rules and shows the outcome in the window.
+#include <limits>
+#include <string>
+
+#include "app/DownloadForm.h"
+#include "install/Discovery.h"
+#include "install/Launch.h"
+#include "install/Shortcut.h"
+#include "source/AccessCodes.h"
+#include "transfer/DownloadRequest.h"
+#include "transfer/Watchdog.h"
+
+namespace quibrant {
+
+namespace {
+
+constexpr const char* kCodeRequired = "Debe introducir una CONTRASEÑA válida.";
+constexpr const char* kCodeRequiredTitle = "CONTRASEÑA";
+constexpr const char* kDownloaded = "Archivo descargado correctamente";
+constexpr const char* kTooManyNotifications =
+    "La conexión envió demasiados avisos de estado; la descarga se detuvo.";
+constexpr const char* kTimeOut = "La conexión a Internet no responde. Aplicación Cancelada";
+constexpr const char* kTimeOutTitle = "ERROR TIME OUT";
+constexpr const char* kElevationNotice =
+    "Debido a la siguridad de Cuentas de Usuario, la INSTALACION debe finalizarse atraves del "
+    "acceso directo creado en su escritorio.";
+constexpr const char* kElevationNoticeTitle = "ATENCION";
+
+}  // namespace
+
+// The main server becomes the server in use, and the transfer component gets
+// its host and credentials before the user can ask for a download.
+void DownloadForm::Option1_Click(std::int16_t /*Index*/) {
+    state_.ServerBaseUrl = server_.MainServerBaseUrl;
+    state_.SourceUrl = state_.ServerBaseUrl;
+    controls_.Text3->setText(state_.ServerBaseUrl);
+    controls_.Inet1->setRemoteHost(server_.MainTransferHost);
+    controls_.Inet1->setUserName(server_.MainTransferUser);
+    controls_.Inet1->setPassword(server_.MainTransferPassword);
+}
+
+std::string DownloadForm::NormalizeCode(const std::string& code) const {
+    return source::normalizeCode(code);
+}
+
+void DownloadForm::EvaluateAccessCode() {
+    const source::AccessCodeResult result = source::evaluateAccessCode(
+        controls_.Text4->text(), accessCodes_, server_.MainServerBaseUrl, state_.ServerBaseUrl);
+    state_.BuildCategory = result.category;
+    state_.CodeAccepted = toBoolean16(result.accepted);
+    controls_.Text1->setText(result.fileName);
+    controls_.Text3->setText(result.folder);
+}
+
+void DownloadForm::StartDownload() {
+    if (!state_.CodeAccepted) {
+        services_.messages->show(kCodeRequired, kCodeRequiredTitle,
+                                 platform::MessageIcon::Critical);
+        return;
+    }
+    controls_.Text4->setPasswordChar(kCodeMask);
+    controls_.Frame2->setEnabled(false);
+    state_.RequestStartTime = static_cast<float>(services_.clock->seconds());
+    controls_.Timer1->setEnabled(true);
+
+    // An older file at the destination stays where it is: the download goes to
+    // a partial file and replaces it only once complete.
+    state_.SourceUrl =
+        transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
+    controls_.Frame1->setVisible(true);
+    try {
+        download_.request(state_.SourceUrl);
+    } catch (const platform::Failure& failure) {
+        // The request never left: give the window back before telling the
+        // user, so that no time-out can follow the message.
+        releaseWindow();
+        services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+    }
+}
+
+void DownloadForm::Inet1_StateChanged(std::int16_t State) {
+    const std::uint32_t generation = download_.generation();
+    try {
+        if (State != platform::InternetTransfer::kResponseCompleted) {
+            if (state_.StateChangeCount == std::numeric_limits<std::int32_t>::max()) {
+                throw platform::Failure(platform::errors::kOverflow, kTooManyNotifications);
+            }
+            ++state_.StateChangeCount;
+            controls_.Label2->setCaption(std::to_string(State) + "-" +
+                                         std::to_string(state_.StateChangeCount));
+            return;
+        }
+        if (download_.receive(controls_.Text2->text(), fileSystem())) {
+            CompleteDownload();
+        }
+    } catch (const platform::Failure& failure) {
+        // A download abandoned while this handler was suspended (the window
+        // closing, or a failure already reported) has nothing more to say.
+        if (generation == download_.generation()) {
+            FailDownload(failure);
+        }
+    }
+}
+
+void DownloadForm::CompleteDownload() {
+    controls_.Timer1->setEnabled(false);
+    controls_.Frame1->setVisible(false);
+    download_.clearProgress();
+    if (state_.InstallAfterDownload) {
+        RunInstaller();
+        return;
+    }
+    CreateDesktopShortcut(controls_.Text2->text());
+    services_.messages->show(kDownloaded, "", platform::MessageIcon::Information);
+    services_.process->end();
+}
+
+void DownloadForm::FailDownload(const platform::Failure& failure) {
+    download_.halt();
+    releaseWindow();
+    services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+    download_.discard();
+    download_.clearProgress();
+}
+
+void DownloadForm::releaseWindow() {
+    // The user may try again at once; a time-out must not end the program
+    // under them for a failure they have already been told about.
+    controls_.Timer1->setEnabled(false);
+    controls_.Frame1->setVisible(false);
+    controls_.Frame2->setEnabled(true);
+}
+
+void DownloadForm::discardPartialDownload() {
+    download_.discard();
+}
+
+void DownloadForm::Timer1_Timer() {
+    const float elapsed = static_cast<float>(services_.clock->seconds() - state_.RequestStartTime);
+    switch (transfer::watchdogVerdict(download_.progress(), elapsed)) {
+        case transfer::WatchdogVerdict::Wait:
+            return;
+        case transfer::WatchdogVerdict::Stop:
+            controls_.Timer1->setEnabled(false);
+            return;
+        case transfer::WatchdogVerdict::TimeOut:
+            controls_.Timer1->setEnabled(false);
+            // Abandoned before the message: a response arriving while the box
+            // is open must not start a download the program is about to end.
+            download_.discard();
+            services_.messages->show(kTimeOut, kTimeOutTitle, platform::MessageIcon::Critical);
+            services_.process->end();
+    }
+}
+
+void DownloadForm::FindExistingInstallation() {
+    try {
+        state_.InstallFolder = install::findInstallFolder(fileSystem());
+    } catch (const platform::Failure&) {
+        // Without even the system drive's root there is nothing to propose;
+        // the destination keeps what it had.
+    }
+}
+
+void DownloadForm::RunInstaller() {
+    try {
+        install::startInstaller(*services_.process, controls_.Text2->text());
+    } catch (const platform::Failure&) {
+        // The system would not let us start it (or the path is wrong): the
+        // user finishes from a shortcut on the desktop instead.
+        services_.messages->show(kElevationNotice, kElevationNoticeTitle,
+                                 platform::MessageIcon::Information);
+        CreateDesktopShortcut(controls_.Text2->text());
+    }
+    services_.process->end();
+}
+
+std::int32_t DownloadForm::CreateShortCut(const std::string& NameLnk, const std::string& FileName,
+                                          const std::string& Destination, const std::string& Args) {
+    return install::createShortcut(*services_.process, *services_.shells, NameLnk, FileName,
+                                   Destination, Args);
+}
+
+void DownloadForm::CreateDesktopShortcut(const std::string& installerPath) {
+    const std::int32_t result = CreateShortCut(install::kDesktopShortcutName, installerPath,
+                                               install::kDesktopSpecialFolder, "");
+    if (result != install::kShortcutCreated) {
+        services_.messages->show(install::shortcutFailureMessage(result), "",
+                                 platform::MessageIcon::None);
+    }
+}
+
+}  // namespace quibrant

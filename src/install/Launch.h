@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Process.h"
+
+namespace quibrant::install {
+
+// Starts the installer at `destination` from its own folder, so that it finds
+// its files beside it and inherits that folder as its working directory: the
+// drive and directory change to the part up to the last separator, and the
+// rest is started. A path without a separator is started as it is. Throws
+// Failure when any step fails; the program does not wait for the installer.
+void startInstaller(platform::Process& process, const std::string& destination);
+
+}  // namespace quibrant::install

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/FileSystem.h"
+#include "platform/InternetTransfer.h"
+#include "transfer/ProgressBar.h"
+
+namespace quibrant::transfer {
+
+// One download at a time: the request, the body received piece by piece into
+// a partial file beside the destination, the progress shown on the bar and in
+// the progress frame's caption, and the checks of what the server answers.
+// The partial file takes the destination's place only once the whole
+// announced body is in; every other ending removes it, so an older installer
+// stays intact and nothing incomplete ever carries the installer's name.
+class Download {
+  public:
+    // The window lets its events run after every piece; `progressFrame` shows
+    // the progress text.
+    Download(platform::InternetTransfer& inet, platform::Window& window,
+             platform::ProgressBarView& bar, platform::Captioned& progressFrame);
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
+
+    // Asks the transfer component for `url` (without its surrounding spaces)
+    // and returns at once. Throws Failure when the request cannot be issued,
+    // after cancelling whatever the component started.
+    void request(const std::string& url);
+
+    // Receives the response that has arrived into `destination`. True once
+    // the file is complete and in its place; false when the download was
+    // abandoned while the window ran its events. Throws Failure.
+    bool receive(const std::string& destination, platform::FileSystem& fs);
+
+    // Changes whenever the download is abandoned, so that a receive suspended
+    // while events run, or a failure it raises, can tell it is stale.
+    std::uint32_t generation() const { return generation_; }
+
+    // Marks the download abandoned without touching the component or the
+    // file yet, e.g. before a message box lets events run.
+    void halt() { ++generation_; }
+    // Abandons the download: cancels the transfer and removes the partial
+    // file. Never throws.
+    void discard();
+
+    // The progress bar's model; its value is the bytes received so far.
+    const ProgressBar& bar() const { return bar_; }
+    ProgressBar& bar() { return bar_; }
+    float progress() const { return bar_.value(); }
+    void clearProgress() { bar_.setValue(0); }
+
+  private:
+    void receiveBody(std::int32_t contentLength, std::uint32_t generation);
+    void removePartialFile();
+
+    platform::InternetTransfer& inet_;
+    platform::Window& window_;
+    ProgressBar bar_;
+    platform::Captioned& progressFrame_;
+
+    platform::FileSystem* fs_ = nullptr;
+    std::unique_ptr<platform::BinaryFile> partialFile_;
+    std::string partialPath_;
+    std::string caption_;
+    std::uint32_t generation_ = 0;
+};
+
+}  // namespace quibrant::transfer
