@@ -13,9 +13,6 @@ namespace quibrant {
 class DownloadFormTestAccess {
   public:
     static void EvaluateAccessCode(DownloadForm& form) { form.EvaluateAccessCode(); }
-    static std::string NormalizeCode(const DownloadForm& form, const std::string& code) {
-        return form.NormalizeCode(code);
-    }
     static void StartDownload(DownloadForm& form) { form.StartDownload(); }
     static void FindExistingInstallation(DownloadForm& form) { form.FindExistingInstallation(); }
     static void RunInstaller(DownloadForm& form) { form.RunInstaller(); }
