@@ -41,6 +41,21 @@ bool accepts(int port) {
     return socket.waitForConnected(200);
 }
 
+// The mirror helper of the scripts writes the configuration, so that it is
+// written in one place for the tests, the demo and the benchmarks.
+void writeNginxConfig(const QString& dir, int port) {
+    const QString pki = pkiFolder();
+    QProcess writer;
+    writer.setProcessChannelMode(QProcess::ForwardedChannels);
+    writer.start("bash",
+                 {QStringLiteral(QUIBRANT_MIRROR_SCRIPT), "write-conf", dir, QString::number(port),
+                  pki + "/www", pki + "/server.pem", pki + "/server.key"});
+    if (!writer.waitForFinished(10000) || writer.exitStatus() != QProcess::NormalExit ||
+        writer.exitCode() != 0) {
+        throw std::runtime_error("cannot write the nginx configuration");
+    }
+}
+
 void stop(QProcess& process) {
     if (process.state() != QProcess::NotRunning) {
         process.kill();
@@ -88,23 +103,7 @@ NginxServer::NginxServer() {
     const QString dir = work_.path();
     for (int attempt = 0; attempt < 5 && port_ == 0; ++attempt) {
         const int port = freePort();
-        QFile config(dir + "/nginx.conf");
-        config.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        config.write(
-            QStringLiteral("daemon off;\nmaster_process off;\npid %1/nginx.pid;\n"
-                           "error_log %1/error.log;\nevents { worker_connections 64; }\n"
-                           "http {\n  access_log off;\n  client_body_temp_path %1/body;\n"
-                           "  proxy_temp_path %1/proxy;\n  fastcgi_temp_path %1/fastcgi;\n"
-                           "  uwsgi_temp_path %1/uwsgi;\n  scgi_temp_path %1/scgi;\n"
-                           "  default_type application/octet-stream;\n"
-                           "  server {\n    listen 127.0.0.1:%2 ssl;\n"
-                           "    ssl_certificate %3/server.pem;\n"
-                           "    ssl_certificate_key %3/server.key;\n    root %3/www;\n  }\n}\n")
-                .arg(dir)
-                .arg(port)
-                .arg(pkiFolder())
-                .toUtf8());
-        config.close();
+        writeNginxConfig(dir, port);
         dieWithParent(process_);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start("nginx", {"-p", dir, "-e", dir + "/error.log", "-c", dir + "/nginx.conf"});

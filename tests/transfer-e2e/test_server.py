@@ -6,8 +6,9 @@ misbehave: a missing or false "Content-Length", a body cut short, a reset or a
 stall in the middle of the body, an answer that never comes, an authentication
 challenge, a redirect. It listens on several ports: one with a certificate the
 tests trust, one with a certificate for another host, one with a certificate
-from an authority no one trusts, and one in plain HTTP. The ports are printed
-as one JSON line; the server runs until it is killed or stdin closes.
+from an authority no one trusts, and one in plain HTTP; free ports, or fixed
+ones with --base-port. The ports are printed as one JSON line; the server runs
+until it is killed or stdin closes.
 """
 
 import argparse
@@ -218,8 +219,8 @@ class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, context):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, context, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.context = context
 
     def finish_request(self, request, client_address):
@@ -243,32 +244,45 @@ def tls_context(cert, key):
     return context
 
 
-def main():
+def main(argv=None):
     parser = argparse.ArgumentParser()
     parser.add_argument("--pki", required=True, help="folder made by make-test-pki.sh")
     parser.add_argument("--user", default="prueba")
     parser.add_argument("--password", default="secreto")
-    options = parser.parse_args()
+    parser.add_argument("--base-port", type=int, default=0,
+                        help="listen on BASE to BASE+3 and leave BASE+4 closed, "
+                        "instead of on free ports")
+    options = parser.parse_args(argv)
     pki = options.pki
+    base = options.base_port
+
+    def listener(offset, certificate=None):
+        context = None
+        if certificate:
+            context = tls_context(pki + "/" + certificate + ".pem", pki + "/" + certificate + ".key")
+        return Server(context, base + offset if base else 0)
 
     servers = {
-        "https": Server(tls_context(pki + "/server.pem", pki + "/server.key")),
-        "other_host": Server(tls_context(pki + "/other-host.pem", pki + "/other-host.key")),
-        "untrusted": Server(tls_context(pki + "/untrusted.pem", pki + "/untrusted.key")),
-        "http": Server(None),
+        "https": listener(0, "server"),
+        "other_host": listener(1, "other-host"),
+        "untrusted": listener(2, "untrusted"),
+        "http": listener(3),
     }
     ports = {name: server.server_address[1] for name, server in servers.items()}
-    # A port that nothing listens on.
-    probe = socket.socket()
-    probe.bind(("127.0.0.1", 0))
-    ports["closed"] = probe.getsockname()[1]
-    probe.close()
+    if base:
+        ports["closed"] = base + 4
+    else:
+        # A port that nothing listens on.
+        probe = socket.socket()
+        probe.bind(("127.0.0.1", 0))
+        ports["closed"] = probe.getsockname()[1]
+        probe.close()
 
     Handler.config = dict(ports, user=options.user, password=options.password)
     for server in servers.values():
         threading.Thread(target=server.serve_forever, daemon=True).start()
     print(json.dumps(ports), flush=True)
-    # Ends with the test that started it.
+    # Ends with the test or the script that started it.
     sys.stdin.read()
 
 

@@ -23,6 +23,7 @@ work=${3:?missing the work folder}
 shift 3
 
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../support/mirror.sh"
 base=${WININET_TEST_PORT_BASE:-18400}
 nginx_port=$((base + 5))
 pki=$work/pki
@@ -32,21 +33,15 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
 
 server_pid=
-nginx_pid=
-trusted=
 cleanup() {
-    if [[ -n $trusted ]]; then
-        wine "$trust" remove "Z:$pki/ca.pem" >"$work/untrust.log" 2>&1 ||
-            echo "could not withdraw the test authority; see $work/untrust.log" >&2
-    fi
+    mirror_cleanup
     [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null || true
-    [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
     wait 2>/dev/null || true
 }
 trap cleanup EXIT
 
 mkdir -p "$work"
-"$here/../transfer-e2e/make-test-pki.sh" "$pki" >"$work/pki.log" 2>&1
+"$here/../support/make-test-pki.sh" "$pki" >"$work/pki.log" 2>&1
 
 # The server runs until its standard input closes (or it is killed).
 rm -f "$work/ports.json"
@@ -54,35 +49,24 @@ python3 "$here/wininet_test_server.py" --script "$here/../transfer-e2e/test_serv
     --pki "$pki" --base-port "$base" >"$work/ports.json" 2>"$work/server.log" < <(sleep 600) &
 server_pid=$!
 
-nginx_work=$work/nginx
-"$here/../support/write-nginx-conf.sh" "$nginx_work" "$nginx_port" "$pki/www" \
-    "$pki/server.pem" "$pki/server.key"
-nginx -p "$nginx_work" -e "$nginx_work/error.log" -c "$nginx_work/nginx.conf" &
-nginx_pid=$!
-
-accepts() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+mirror_write_conf "$work/nginx" "$nginx_port" "$pki/www" "$pki/server.pem" "$pki/server.key"
+mirror_start "$work/nginx" "$nginx_port"
 for _ in $(seq 100); do
-    if [[ -s $work/ports.json ]] && accepts "$nginx_port"; then
-        break
-    fi
+    [[ -s $work/ports.json ]] && break
     sleep 0.1
 done
-if ! [[ -s $work/ports.json ]] || ! accepts "$nginx_port"; then
-    echo "the test servers did not come up:" >&2
-    cat "$work/server.log" "$nginx_work/error.log" >&2 2>/dev/null || true
+if ! [[ -s $work/ports.json ]]; then
+    echo "the scripted test server did not come up:" >&2
+    cat "$work/server.log" >&2
     exit 1
 fi
 
-wine "$trust" add "Z:$pki/ca.pem" >"$work/trust.log" 2>&1 || {
-    cat "$work/trust.log" >&2
-    exit 1
-}
-trusted=yes
+mirror_trust "$trust" "$pki/ca.pem" "$work"
 
 # wine's output goes to a file: through a pipe every start costs seconds.
 status=0
 WININET_TEST_PORT_BASE=$base WININET_TEST_NGINX_PORT=$nginx_port \
-    WININET_TEST_WWW="Z:${pki//\//\\}\\www" \
+    WININET_TEST_WWW="$(mirror_windows_path "$pki/www")" \
     wine "$tests" "$@" >"$work/tests.log" 2>&1 || status=$?
 cat "$work/tests.log"
 exit "$status"

@@ -12,10 +12,12 @@
 # Needs a display (run it under xvfb-run). The test authority is trusted by
 # the prefix only while the test runs.
 #
-#   smoke-test.sh SMOKE_EXE INSTALLER_EXE TRUST_CA_EXE MAKE_PKI_SCRIPT WORK_DIR
+#   smoke-test.sh SMOKE_EXE INSTALLER_EXE TRUST_CA_EXE WORK_DIR
 set -euo pipefail
 
-smoke=$1 installer=$2 trust_ca=$3 make_pki=$4 work=$5
+smoke=$1 installer=$2 trust_ca=$3 work=$4
+support=$(cd "$(dirname "$0")/../support" && pwd)
+source "$support/mirror.sh"
 port=${QUIBRANT_SMOKE_PORT:-18543}
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 
@@ -29,35 +31,16 @@ fail() {
 
 rm -rf "$work"
 mkdir -p "$work"
-bash "$make_pki" "$work/pki" > "$work/pki.log" 2>&1 || fail "could not make the test PKI"
+"$support/make-test-pki.sh" "$work/pki" > "$work/pki.log" 2>&1 || fail "could not make the test PKI"
 www=$work/pki/www
 mkdir -p "$www/clientes/actual"
 cp "$installer" "$www/clientes/actual/quibrant6_3.exe"
 
-bash "$(dirname "$0")/../support/write-nginx-conf.sh" "$work/nginx" "$port" "$www" \
-    "$work/pki/server.pem" "$work/pki/server.key"
-nginx -p "$work/nginx" -e "$work/nginx/error.log" -c "$work/nginx/nginx.conf" &
-mirror=$!
-trusted=
-cleanup() {
-    if [ -n "$trusted" ]; then
-        wine "$trust_ca" remove "$(winepath -w "$work/pki/ca.pem")" >> "$work/trust.log" 2>&1 ||
-            echo "could not withdraw the test authority; see $work/trust.log" >&2
-    fi
-    kill "$mirror" 2>/dev/null || true
-    wait "$mirror" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 50); do
-    curl -s -o /dev/null --cacert "$work/pki/ca.pem" --max-time 1 \
-        "https://127.0.0.1:$port/clientes/actual/quibrant6_3.exe" && break
-    kill -0 "$mirror" 2>/dev/null || fail "nginx did not start"
-    sleep 0.1
-done
-
-wine "$trust_ca" add "$(winepath -w "$work/pki/ca.pem")" > "$work/trust.log" 2>&1 ||
+mirror_write_conf "$work/nginx" "$port" "$www" "$work/pki/server.pem" "$work/pki/server.key"
+trap mirror_cleanup EXIT
+mirror_start "$work/nginx" "$port" || fail "nginx did not start"
+mirror_trust "$trust_ca" "$work/pki/ca.pem" "$work" ||
     fail "the prefix would not trust the test certificate authority"
-trusted=yes
 
 destination=$WINEPREFIX/drive_c/Quibrant_Setup.exe
 rm -f "$destination" "$WINEPREFIX/drive_c/instalador-ejecutado.txt"

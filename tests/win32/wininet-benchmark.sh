@@ -9,6 +9,7 @@ set -euo pipefail
 
 build=$(realpath "${1:?usage: wininet-benchmark.sh BUILD-FOLDER}")
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../support/mirror.sh"
 bench=$build/tests/win32/wininet_benchmark.exe
 trust=$build/tests/win32/wininet_trust_test_authority.exe
 work=$build/tests/win32/wininet-bench
@@ -17,29 +18,15 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 
-nginx_pid=
-trusted=
-cleanup() {
-    [[ -n $trusted ]] && wine "$trust" remove "Z:$work/pki/ca.pem" >"$work/untrust.log" 2>&1
-    [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-mkdir -p "$work/nginx"
-"$here/../transfer-e2e/make-test-pki.sh" "$work/pki" >"$work/pki.log" 2>&1
+mkdir -p "$work"
+"$here/../support/make-test-pki.sh" "$work/pki" >"$work/pki.log" 2>&1
 # Random bytes, so that nothing on the way can make the transfer cheap.
 head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/pki/www/bench.bin"
-"$here/../support/write-nginx-conf.sh" "$work/nginx" "$port" "$work/pki/www" \
-    "$work/pki/server.pem" "$work/pki/server.key"
-nginx -p "$work/nginx" -e "$work/nginx/error.log" -c "$work/nginx/nginx.conf" &
-nginx_pid=$!
-for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-    sleep 0.1
-done
-wine "$trust" add "Z:$work/pki/ca.pem" >"$work/trust.log" 2>&1
-trusted=yes
+mirror_write_conf "$work/nginx" "$port" "$work/pki/www" "$work/pki/server.pem" \
+    "$work/pki/server.key"
+trap mirror_cleanup EXIT
+mirror_start "$work/nginx" "$port"
+mirror_trust "$trust" "$work/pki/ca.pem" "$work"
 
 url=https://localhost:$port/bench.bin
 size=$(stat -c %s "$work/pki/www/bench.bin")

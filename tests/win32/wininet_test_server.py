@@ -11,8 +11,6 @@ client sent, and a redirect to the name the trusted certificate is for.
 
 import argparse
 import importlib.util
-import json
-import sys
 import threading
 
 # How many requests carried an "Authorization" header so far.
@@ -30,11 +28,7 @@ def load_server(path):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--script", required=True, help="the transfer tests' test_server.py")
-    parser.add_argument("--pki", required=True, help="folder made by make-test-pki.sh")
-    parser.add_argument("--base-port", type=int, required=True)
-    parser.add_argument("--user", default="prueba")
-    parser.add_argument("--password", default="secreto")
-    options = parser.parse_args()
+    options, server_arguments = parser.parse_known_args()
     server = load_server(options.script)
     Handler = server.Handler
 
@@ -68,30 +62,8 @@ def main():
     Handler.route_redirect_name = route_redirect_name
     Handler.route_redirect_relative = route_redirect_relative
 
-    class FixedPortServer(server.Server):
-        def __init__(self, context, port):
-            server.ThreadingHTTPServer.__init__(self, ("127.0.0.1", port), Handler)
-            self.context = context
-
-    pki = options.pki
-    base = options.base_port
-    servers = {
-        "https": FixedPortServer(
-            server.tls_context(pki + "/server.pem", pki + "/server.key"), base),
-        "other_host": FixedPortServer(
-            server.tls_context(pki + "/other-host.pem", pki + "/other-host.key"), base + 1),
-        "untrusted": FixedPortServer(
-            server.tls_context(pki + "/untrusted.pem", pki + "/untrusted.key"), base + 2),
-        "http": FixedPortServer(None, base + 3),
-    }
-    ports = {name: s.server_address[1] for name, s in servers.items()}
-    ports["closed"] = base + 4
-    Handler.config = dict(ports, user=options.user, password=options.password)
-    for s in servers.values():
-        threading.Thread(target=s.serve_forever, daemon=True).start()
-    print(json.dumps(ports), flush=True)
-    # Ends with the script that started it.
-    sys.stdin.read()
+    # --pki and --base-port are the base server's.
+    server.main(server_arguments)
 
 
 if __name__ == "__main__":

@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
-# Creates, in the folder given, what the transfer tests serve: a test
-# certificate authority and a server certificate for 127.0.0.1 signed by it, a
+# Creates, in the folder given (emptied first), the certificates of the local
+# HTTPS mirror: a test certificate authority and a server certificate for
+# 127.0.0.1 and localhost signed by it. For the transfer tests it also makes a
 # certificate for another host signed by the same authority, a certificate for
-# 127.0.0.1 signed by an authority that no one trusts, and the files to fetch.
+# 127.0.0.1 signed by an authority that no one trusts, and the files to fetch
+# (in FOLDER/www).
+#
+#   make-test-pki.sh [--server-only] [--days N] FOLDER
+#
+# --server-only makes the authority and the server certificate and nothing
+# else; --days sets how long they stay valid (30 days by default).
 set -euo pipefail
 
-out=${1:?usage: make-test-pki.sh FOLDER}
+usage="usage: make-test-pki.sh [--server-only] [--days N] FOLDER"
+server_only=
+days=30
+while [ $# -gt 1 ]; do
+    case $1 in
+        --server-only) server_only=yes; shift ;;
+        --days) days=${2:?$usage}; shift 2 ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
+out=${1:?$usage}
 rm -rf "$out"
-mkdir -p "$out/www/clientes" "$out/work"
+mkdir -p "$out"
 cd "$out"
 
 authority() {
     local name=$1 subject=$2
     openssl ecparam -name prime256v1 -genkey -noout -out "$name.key"
-    openssl req -x509 -new -key "$name.key" -sha256 -days 30 -subj "$subject" \
+    openssl req -x509 -new -key "$name.key" -sha256 -days "$days" -subj "$subject" \
         -addext "basicConstraints=critical,CA:TRUE" \
         -addext "keyUsage=critical,keyCertSign,cRLSign" -out "$name.pem"
 }
@@ -26,7 +43,7 @@ server_certificate() {
         "basicConstraints=critical,CA:FALSE" "keyUsage=critical,digitalSignature" \
         "subjectKeyIdentifier=hash" "authorityKeyIdentifier=keyid" > "$name.ext"
     openssl x509 -req -in "$name.csr" -CA "$authority.pem" -CAkey "$authority.key" \
-        -CAcreateserial -sha256 -days 30 -extfile "$name.ext" -out "$name.pem" 2>/dev/null
+        -CAcreateserial -sha256 -days "$days" -extfile "$name.ext" -out "$name.pem" 2>/dev/null
     rm -f "$name.csr" "$name.ext"
 }
 
@@ -34,8 +51,12 @@ server_certificate() {
 # still holds an authority of an earlier run must not take it for this one.
 run_id=$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')
 authority ca "/CN=Quibrant Test CA $run_id"
-authority rogue-ca "/CN=Untrusted Test CA $run_id"
 server_certificate server ca "IP:127.0.0.1,DNS:localhost"
+if [ -n "$server_only" ]; then
+    exit 0
+fi
+mkdir -p www/clientes work
+authority rogue-ca "/CN=Untrusted Test CA $run_id"
 server_certificate other-host ca "DNS:otro-servidor.example"
 server_certificate untrusted rogue-ca "IP:127.0.0.1,DNS:localhost"
 
