@@ -45,7 +45,8 @@ void QtTextBox::setText(const std::string& text) {
 }
 
 platform::Color QtTextBox::backColor() const {
-    return backColor_.value_or(kDefaultBackground);
+    // The system's window colour until the box is first coloured.
+    return backColor_.value_or(kSystemWindowColor);
 }
 
 void QtTextBox::setBackColor(platform::Color color) {

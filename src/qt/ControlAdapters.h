@@ -52,10 +52,6 @@ class RateTimer {
 
 class QtTextBox : public WidgetControl<platform::TextBox> {
   public:
-    // What backColor() reports before the box is first coloured: the system's
-    // window colour, which the box keeps until it first takes the focus.
-    static constexpr platform::Color kDefaultBackground = 0x80000005;
-
     explicit QtTextBox(QLineEdit& edit);
 
     std::string text() const override;

@@ -14,9 +14,10 @@ namespace {
 // Screen readers read "Solo Instalar": the caption's spaces only lay it out.
 constexpr const char* kCommand3Name = "Solo Instalar";
 
-constexpr const char* kClosedPadlock = ":/artwork/padlock-closed.xpm";
-constexpr const char* kOpenPadlock = ":/artwork/padlock-open.xpm";
-constexpr const char* kFolderArrows = ":/artwork/folder-arrows.xpm";
+// A picture compiled in with the program's artwork.
+QPixmap artwork(const char* file) {
+    return QPixmap(QStringLiteral(":/artwork/") + QString::fromLatin1(file));
+}
 
 const ControlDef& control(const char* name) {
     return *formControl(name);
@@ -92,11 +93,11 @@ WindowLayout::WindowLayout(QWidget& window)
       Text1(&Frame2),
       Label1_1(&Frame2),
       Text2(&Frame2),
-      Picture2(QPixmap(QString::fromLatin1(kFolderArrows)), &Frame2),
+      Picture2(artwork("folder-arrows.xpm"), &Frame2),
       Label1_3(&Frame2),
       Text4(&Frame2),
-      Picture1_0(QPixmap(QString::fromLatin1(kClosedPadlock)), &Frame2),
-      Picture1_1(QPixmap(QString::fromLatin1(kOpenPadlock)), &Frame2),
+      Picture1_0(artwork("padlock-closed.xpm"), &Frame2),
+      Picture1_1(artwork("padlock-open.xpm"), &Frame2),
       Command1(captionOf("Command1"), colorOf("Command1"), &Frame2),
       Command2(captionOf("Command2"), colorOf("Command2"), &Frame2),
       Command3(captionOf("Command3"), colorOf("Command3"), &Frame2),

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/FormLayout.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Failure.h"
 
@@ -95,7 +96,8 @@ void Win32TextBox::setText(const std::string& text) {
 }
 
 platform::Color Win32TextBox::backColor() const {
-    return backColor_.value_or(kDefaultBackground);
+    // The system's window colour until the box is first coloured.
+    return backColor_.value_or(kSystemWindowColor);
 }
 
 void Win32TextBox::setBackColor(platform::Color color) {

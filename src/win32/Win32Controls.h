@@ -79,10 +79,6 @@ class Win32Control : public Base, public ChildControl {
 
 class Win32TextBox : public Win32Control<platform::TextBox> {
   public:
-    // What backColor() reports before the box is first coloured: the
-    // system's window colour, which the box keeps until it takes the focus.
-    static constexpr platform::Color kDefaultBackground = 0x80000005;
-
     explicit Win32TextBox(HWND edit);
 
     std::string text() const override;

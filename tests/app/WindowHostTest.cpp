@@ -254,5 +254,56 @@ TEST_F(WindowHostTest, ClosingInsideADownloadsEventRoundEndsAtOnce) {
     EXPECT_TRUE(f.messages.shown.empty());
 }
 
+TEST_F(WindowHostTest, PadlockFollowsTheMaskNotThePicture) {
+    start();
+    host->click("Picture1_0");     // code shown, open padlock
+    f.Text4.setPasswordChar("*");  // masked again behind the pictures' back
+    host->click("Picture1_1");
+    EXPECT_EQ(f.Text4.passwordChar(), "");
+    EXPECT_TRUE(f.Picture1_1.isVisible());
+}
+
+TEST_F(WindowHostTest, FolderPictureCyclesTempDesktopInstallFolders) {
+    start();
+    const std::string expected[] = {
+        native("/tmp/Quibrant6_Setup.exe"),
+        native("/home/user1/Desktop/Quibrant6_Setup.exe"),
+        native("/home/user1/.wine/dosdevices/c:/Quibrant6_Setup.exe"),
+        native("/tmp/Quibrant6_Setup.exe"),
+    };
+    for (const std::string& text : expected) {
+        host->click("Picture2_0");
+        EXPECT_EQ(f.Text2.text(), text);
+    }
+    EXPECT_EQ(state().FolderChoice, 1.0f);
+    EXPECT_EQ(state().DownloadFolder, native("/tmp/"));
+}
+
+TEST_F(WindowHostTest, FolderPictureReplacesAnEditedPathAndIgnoresOtherIndexes) {
+    start();
+    f.Text2.setText(native("/somewhere/else.exe"));
+    host->form().Picture2_Click(1);
+    EXPECT_EQ(f.Text2.text(), native("/somewhere/else.exe"));
+    EXPECT_EQ(state().FolderChoice, 3.0f);
+    host->click("Picture2_0");
+    EXPECT_EQ(f.Text2.text(), native("/tmp/Quibrant6_Setup.exe"));
+}
+
+TEST_F(WindowHostTest, ServerSetupRunsAgainWithTheSameValuesInTheSameOrder) {
+    start();
+    const std::vector<std::string> expected = {
+        "RemoteHost=ftp.quibrant.es",
+        "UserName=quibrant.es",
+        "Password=Kqt47Rzw83",
+    };
+    EXPECT_EQ(f.Inet1.calls, expected);
+    host->click("Option1_1");
+    EXPECT_EQ(f.Inet1.calls.size(), 6u);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), f.Inet1.calls.begin() + 3));
+    EXPECT_EQ(f.Inet1.RemoteHost(), "ftp.quibrant.es");
+    EXPECT_EQ(f.Inet1.UserName(), "quibrant.es");
+    EXPECT_EQ(f.Inet1.Password(), "Kqt47Rzw83");
+}
+
 }  // namespace
 }  // namespace quibrant::test

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FormLayout.h"
 #include "qt/ControlAdapters.h"
 #include "qt/KeyPreview.h"
 #include "qt/QtMessageBoxes.h"
@@ -31,13 +32,13 @@ class AdaptersTest : public QObject {
         QLineEdit edit;
         QtTextBox box(edit);
         const QColor standard = edit.palette().color(QPalette::Base);
-        QCOMPARE(box.backColor(), QtTextBox::kDefaultBackground);
+        QCOMPARE(box.backColor(), kSystemWindowColor);
 
         // 0x00BBGGRR: 0x0080FF is orange, not azure.
         box.setBackColor(0x0080FF);
         QCOMPARE(edit.palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x00));
         QCOMPARE(box.backColor(), 0x0080FFu);
-        box.setBackColor(QtTextBox::kDefaultBackground);
+        box.setBackColor(kSystemWindowColor);
         QCOMPARE(edit.palette().color(QPalette::Base), standard);
 
         box.setPasswordChar("*");
