@@ -27,59 +27,64 @@ constexpr const char* kProgressName = "Progreso de la descarga";
 
 using K = ControlKind;
 
-const std::vector<ControlSpec> kControls = {
-    {"Frame1", K::Frame, nullptr, 0, 2130, 9765, 510, kFrame1Caption, false, -1, kFrameColor},
-    {"ProgressBar1", K::Progress, "Frame1", 45, 225, 9675, 225, kProgressName, true, -1, 0},
-    {"Frame2", K::Frame, nullptr, -15, 0, 9780, 2130, "", true, -1, kFrameColor},
-    {"Label1_3", K::Label, "Frame2", 210, 1560, 930, 315, kCodeLabel, true, -1, kFrameColor},
-    {"Text4", K::TextBox, "Frame2", 1230, 1515, 1185, 285, "", true, 0, kSystemWindowColor},
-    {"Command1", K::Command, "Frame2", 3690, 1410, 1155, 525, kCommand1Caption, true, 1,
+const std::vector<ControlDef> kControls = {
+    {"Frame1", K::Frame, nullptr, 0, 2130, 9765, 510, kFrame1Caption, "", false, -1, kFrameColor},
+    {"ProgressBar1", K::Progress, "Frame1", 45, 225, 9675, 225, kProgressName, "", true, -1, 0},
+    {"Frame2", K::Frame, nullptr, -15, 0, 9780, 2130, "", "", true, -1, kFrameColor},
+    {"Label1_3", K::Label, "Frame2", 210, 1560, 930, 315, kCodeLabel, "", true, -1, kFrameColor},
+    {"Text4", K::TextBox, "Frame2", 1230, 1515, 1185, 285, "", kPasswordChar, true, 0,
+     kSystemWindowColor},
+    {"Command1", K::Command, "Frame2", 3690, 1410, 1155, 525, kCommand1Caption, "", true, 1,
      kCommand1Color},
-    {"Command2", K::Command, "Frame2", 4875, 1410, 1155, 525, kCommand2Caption, true, 2,
+    {"Command2", K::Command, "Frame2", 4875, 1410, 1155, 525, kCommand2Caption, "", true, 2,
      kCommand2Color},
-    {"Label1_2", K::Label, "Frame2", 75, 240, 1275, 315, kSourceFolderLabel, false, -1,
+    {"Label1_2", K::Label, "Frame2", 75, 240, 1275, 315, kSourceFolderLabel, "", false, -1,
      kFrameColor},
-    {"Text3", K::TextBox, "Frame2", 1245, 195, 7125, 285, "", false, 3, kSystemWindowColor},
-    {"Label1_0", K::Label, "Frame2", 75, 585, 1275, 315, kSourceFileLabel, true, -1, kFrameColor},
-    {"Text1", K::TextBox, "Frame2", 1245, 555, 8385, 285, "", true, 4, kSystemWindowColor},
-    {"Label1_1", K::Label, "Frame2", 75, 945, 2160, 315, kDestinationLabel, true, -1, kFrameColor},
-    {"Text2", K::TextBox, "Frame2", 1245, 900, 8085, 285, "", true, 5, kSystemWindowColor},
-    {"Label2", K::Label, "Frame2", 5655, 1950, 2265, 240, kLabel2Caption, false, -1, kFrameColor},
-    {"Picture1_0", K::Picture, "Frame2", 2415, 1500, 315, 300, kPadlockName, true, 14, kFrameColor},
-    {"Command3", K::Command, "Frame2", 6030, 1410, 1155, 525, kCommand3Caption, true, 15,
+    {"Text3", K::TextBox, "Frame2", 1245, 195, 7125, 285, "", "", false, 3, kSystemWindowColor},
+    {"Label1_0", K::Label, "Frame2", 75, 585, 1275, 315, kSourceFileLabel, "", true, -1,
+     kFrameColor},
+    {"Text1", K::TextBox, "Frame2", 1245, 555, 8385, 285, "", "", true, 4, kSystemWindowColor},
+    {"Label1_1", K::Label, "Frame2", 75, 945, 2160, 315, kDestinationLabel, "", true, -1,
+     kFrameColor},
+    {"Text2", K::TextBox, "Frame2", 1245, 900, 8085, 285, "", "", true, 5, kSystemWindowColor},
+    {"Label2", K::Label, "Frame2", 5655, 1950, 2265, 240, kLabel2Caption, "", false, -1,
+     kFrameColor},
+    {"Picture1_0", K::Picture, "Frame2", 2415, 1500, 315, 300, kPadlockName, "", true, 14,
+     kFrameColor},
+    {"Command3", K::Command, "Frame2", 6030, 1410, 1155, 525, kCommand3Caption, "", true, 15,
      kCommand3Color},
-    {"Picture2_0", K::Picture, "Frame2", 9330, 915, 300, 255, kFolderPictureName, true, 16,
+    {"Picture2_0", K::Picture, "Frame2", 9330, 915, 300, 255, kFolderPictureName, "", true, 16,
      kFrameColor},
-    {"Picture1_1", K::Picture, "Frame2", 2820, 1530, 315, 300, kPadlockName, false, 17,
+    {"Picture1_1", K::Picture, "Frame2", 2820, 1530, 315, 300, kPadlockName, "", false, 17,
      kFrameColor},
-    {"Option1_0", K::Option, "Frame2", 8415, 135, 1215, 195, kServer1Caption, false, 18,
+    {"Option1_0", K::Option, "Frame2", 8415, 135, 1215, 195, kServer1Caption, "", false, 18,
      kOptionBackColor},
-    {"Option1_1", K::Option, "Frame2", 8415, 345, 1215, 195, kServer2Caption, false, 19,
+    {"Option1_1", K::Option, "Frame2", 8415, 345, 1215, 195, kServer2Caption, "", false, 19,
      kOptionBackColor},
 };
 
 }  // namespace
 
-const std::vector<ControlSpec>& formControls() {
+const std::vector<ControlDef>& formControls() {
     return kControls;
 }
 
-std::vector<const ControlSpec*> formTabOrder() {
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& spec : kControls) {
-        if (spec.tabIndex >= 0) {
-            order.push_back(&spec);
+std::vector<const ControlDef*> formTabOrder() {
+    std::vector<const ControlDef*> order;
+    for (const ControlDef& control : kControls) {
+        if (control.tabIndex >= 0) {
+            order.push_back(&control);
         }
     }
     std::sort(order.begin(), order.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+              [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
     return order;
 }
 
-const ControlSpec* formControl(std::string_view name) {
-    for (const ControlSpec& spec : kControls) {
-        if (name == spec.name) {
-            return &spec;
+const ControlDef* formControl(std::string_view name) {
+    for (const ControlDef& control : kControls) {
+        if (name == control.name) {
+            return &control;
         }
     }
     return nullptr;

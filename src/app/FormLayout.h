@@ -14,7 +14,7 @@ namespace quibrant {
 // What a control is, and so which widget shows it.
 enum class ControlKind { Frame, Label, TextBox, Option, Picture, Command, Progress };
 
-struct ControlSpec {
+struct ControlDef {
     const char* name;
     ControlKind kind;
     // Another control's name, or nullptr for the window itself.
@@ -23,6 +23,8 @@ struct ControlSpec {
     // The text it shows; for pictures and the progress bar, which show none,
     // the name screen readers read.
     const char* caption;
+    // The character that masks a text box's contents, "" when it shows them.
+    const char* passwordChar;
     bool visible;
     // Place in the focus order; -1 for controls that never take the focus.
     int tabIndex;
@@ -39,6 +41,9 @@ inline constexpr platform::Color kOptionTextColor = 0x404040;
 // The system's window colour, which text boxes keep until first coloured.
 inline constexpr platform::Color kSystemWindowColor = 0x80000005;
 
+// The character that masks the access code.
+inline constexpr const char* kPasswordChar = "*";
+
 // The watchdog's timer ticks twice a second.
 inline constexpr int kTimer1IntervalMs = 500;
 
@@ -50,12 +55,12 @@ inline constexpr const char* kFolderToolTip = "Carpeta fichero temporales.";
 // Every control, in the order in which a window stacks them inside their
 // container: boxes above the labels that reach under them, each label just
 // before the box it names (the order in which screen readers pair them).
-const std::vector<ControlSpec>& formControls();
+const std::vector<ControlDef>& formControls();
 
 // The controls that can take the focus, in the order the focus visits them.
-std::vector<const ControlSpec*> formTabOrder();
+std::vector<const ControlDef*> formTabOrder();
 
 // The control of that name ("Text4", "Picture2_0"); nullptr when there is none.
-const ControlSpec* formControl(std::string_view name);
+const ControlDef* formControl(std::string_view name);
 
 }  // namespace quibrant

@@ -3,28 +3,38 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
+#include "app/FormLayout.h"
 #include "qt/Units.h"
 
 namespace quibrant::qt {
 
 namespace {
 
-constexpr const char* kMask = "*";
 // Colours with the top bit set name a system colour rather than a value.
 constexpr platform::Color kSystemColorFlag = 0x80000000;
-constexpr double kBytesPerKilobyte = 1024.0;
-
-int kilobytes(double bytes) {
-    return static_cast<int>(std::lround(std::max(0.0, bytes) / kBytesPerKilobyte));
-}
 
 }  // namespace
 
-QtTextBox::QtTextBox(QLineEdit& edit, bool visible) : WidgetControl(edit, visible), edit_(edit) {}
+RateTimer::RateTimer(std::function<void()> tick) {
+    timer_.setInterval(ScreenRateUpdate::kIntervalMs);
+    timer_.setTimerType(Qt::CoarseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, std::move(tick));
+}
+
+ScreenRateUpdate::RunTimer RateTimer::runner() {
+    return [this](bool run) {
+        if (run) {
+            timer_.start();
+        } else {
+            timer_.stop();
+        }
+        return run;
+    };
+}
+
+QtTextBox::QtTextBox(QLineEdit& edit) : WidgetControl(edit), edit_(edit) {}
 
 std::string QtTextBox::text() const {
     return edit_.text().toStdString();
@@ -35,7 +45,8 @@ void QtTextBox::setText(const std::string& text) {
 }
 
 platform::Color QtTextBox::backColor() const {
-    return backColor_.value_or(kDefaultBackground);
+    // The system's window colour until the box is first coloured.
+    return backColor_.value_or(kSystemWindowColor);
 }
 
 void QtTextBox::setBackColor(platform::Color color) {
@@ -50,7 +61,7 @@ void QtTextBox::setBackColor(platform::Color color) {
 }
 
 std::string QtTextBox::passwordChar() const {
-    return edit_.echoMode() == QLineEdit::Normal ? std::string() : std::string(kMask);
+    return edit_.echoMode() == QLineEdit::Normal ? std::string() : std::string(kPasswordChar);
 }
 
 void QtTextBox::setPasswordChar(const std::string& mask) {
@@ -61,13 +72,12 @@ void QtTextBox::setFocus() {
     edit_.setFocus(Qt::OtherFocusReason);
 }
 
-QtCaptioned::QtCaptioned(QWidget& widget, bool visible, std::string caption, Show show)
-    : WidgetControl(widget, visible),
-      caption_(std::move(caption)),
-      show_(std::move(show)),
-      update_([this] { show_(QString::fromStdString(caption_)); }) {
-    show_(QString::fromStdString(caption_));
-}
+QtCaptioned::QtCaptioned(QWidget& widget, Show show)
+    : WidgetControl(widget),
+      timer_([this] { caption_.update().onTimer(); }),
+      caption_([show = std::move(show)](
+                   const std::string& caption) { show(QString::fromStdString(caption)); },
+               timer_.runner()) {}
 
 int QtPictureBox::left() const {
     return twips(widget_.x());
@@ -79,8 +89,7 @@ void QtPictureBox::move(int left, int top) {
     widget_.move(pixels(left), pixels(top));
 }
 
-QtOptionButton::QtOptionButton(QRadioButton& button, bool visible)
-    : WidgetControl(button, visible), button_(button) {}
+QtOptionButton::QtOptionButton(QRadioButton& button) : WidgetControl(button), button_(button) {}
 
 bool QtOptionButton::value() const {
     return button_.isChecked();
@@ -97,27 +106,17 @@ void QtOptionButton::setValue(bool selected) {
     button_.setAutoExclusive(exclusive);
 }
 
-QtProgressBar::QtProgressBar(QProgressBar& bar, bool visible)
-    : WidgetControl(bar, visible), bar_(bar), update_([this] { showProgress(); }) {
-    showProgress();
-}
-
-void QtProgressBar::setRange(float minimum, float maximum) {
-    minimum_ = minimum;
-    maximum_ = maximum;
-    update_.request();
-}
-
-void QtProgressBar::showProgress() {
-    const int top = std::max(1, kilobytes(static_cast<double>(maximum_) - minimum_));
-    const double span = static_cast<double>(maximum_) - minimum_;
-    const double share = span > 0 ? (static_cast<double>(value_) - minimum_) / span : 0.0;
-    const int shown = static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * top));
-    if (bar_.maximum() != top) {
-        bar_.setRange(0, top);
-    }
-    bar_.setValue(shown);
-}
+QtProgressBar::QtProgressBar(QProgressBar& bar)
+    : WidgetControl(bar),
+      timer_([this] { progress_.update().onTimer(); }),
+      progress_(
+          [&bar](const ShownProgress& shown, bool newMaximum) {
+              if (newMaximum) {
+                  bar.setRange(0, shown.maximum);
+              }
+              bar.setValue(shown.value);
+          },
+          timer_.runner()) {}
 
 QtTimer::QtTimer(int intervalMs, std::function<void()> tick) {
     timer_.setInterval(intervalMs);
@@ -154,7 +153,7 @@ void QtWindow::sendTab() {
 }
 
 void QtWindow::doEvents() {
-    rounds_.run([] { QCoreApplication::processEvents(); });
+    QCoreApplication::processEvents();
 }
 
 }  // namespace quibrant::qt

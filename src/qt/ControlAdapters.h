@@ -9,9 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "app/ScreenRate.h"
 #include "platform/Controls.h"
-#include "platform/EventRounds.h"
-#include "qt/ScreenRate.h"
 
 // The window's controls as the form sees them, each over one Qt widget. The
 // form reads back what it set: Visible and Enabled are the control's own
@@ -21,9 +20,7 @@ namespace quibrant::qt {
 template <typename Base>
 class WidgetControl : public Base {
   public:
-    WidgetControl(QWidget& widget, bool visible) : widget_(widget), visible_(visible) {
-        widget_.setVisible(visible);
-    }
+    explicit WidgetControl(QWidget& widget) : widget_(widget), visible_(!widget.isHidden()) {}
     void setVisible(bool visible) override {
         visible_ = visible;
         widget_.setVisible(visible);
@@ -43,13 +40,19 @@ class WidgetControl : public Base {
     bool enabled_ = true;
 };
 
+// The periodic timer a screen-rate update asks for.
+class RateTimer {
+  public:
+    explicit RateTimer(std::function<void()> tick);
+    ScreenRateUpdate::RunTimer runner();
+
+  private:
+    QTimer timer_;
+};
+
 class QtTextBox : public WidgetControl<platform::TextBox> {
   public:
-    // What backColor() reports before the box is first coloured: the system's
-    // window colour, which the box keeps until it first takes the focus.
-    static constexpr platform::Color kDefaultBackground = 0x80000005;
-
-    QtTextBox(QLineEdit& edit, bool visible);
+    explicit QtTextBox(QLineEdit& edit);
 
     std::string text() const override;
     void setText(const std::string& text) override;
@@ -64,24 +67,18 @@ class QtTextBox : public WidgetControl<platform::TextBox> {
     std::optional<platform::Color> backColor_;
 };
 
-// A frame or a label. Frame1's caption follows every piece of a download, so
-// the text is kept here at once and shown at screen rate.
+// A frame or a label, its caption shown at screen rate.
 class QtCaptioned : public WidgetControl<platform::Captioned> {
   public:
     using Show = std::function<void(const QString&)>;
-    QtCaptioned(QWidget& widget, bool visible, std::string caption, Show show);
+    QtCaptioned(QWidget& widget, Show show);
 
-    std::string caption() const override { return caption_; }
-    void setCaption(const std::string& caption) override {
-        caption_ = caption;
-        update_.request();
-    }
-    void flush() { update_.flush(); }
+    std::string caption() const override { return caption_.caption(); }
+    void setCaption(const std::string& caption) override { caption_.setCaption(caption); }
 
   private:
-    std::string caption_;
-    Show show_;
-    ScreenRateUpdate update_;
+    RateTimer timer_;
+    RatedCaption caption_;
 };
 
 class QtPictureBox : public WidgetControl<platform::PictureBox> {
@@ -94,7 +91,7 @@ class QtPictureBox : public WidgetControl<platform::PictureBox> {
 
 class QtOptionButton : public WidgetControl<platform::OptionButton> {
   public:
-    QtOptionButton(QRadioButton& button, bool visible);
+    explicit QtOptionButton(QRadioButton& button);
     bool value() const override;
     void setValue(bool selected) override;
 
@@ -102,26 +99,16 @@ class QtOptionButton : public WidgetControl<platform::OptionButton> {
     QRadioButton& button_;
 };
 
-// The bar counts in kilobytes, so that any 32-bit length fits its integer
-// range; like the caption it is redrawn at screen rate.
+// The bar, in kilobytes and at screen rate.
 class QtProgressBar : public WidgetControl<platform::ProgressBarView> {
   public:
-    QtProgressBar(QProgressBar& bar, bool visible);
-    void setRange(float minimum, float maximum) override;
-    void setValue(float value) override {
-        value_ = value;
-        update_.request();
-    }
-    void flush() { update_.flush(); }
+    explicit QtProgressBar(QProgressBar& bar);
+    void setRange(float minimum, float maximum) override { progress_.setRange(minimum, maximum); }
+    void setValue(float value) override { progress_.setValue(value); }
 
   private:
-    void showProgress();
-
-    QProgressBar& bar_;
-    float minimum_ = 0;
-    float maximum_ = 100;
-    float value_ = 0;
-    ScreenRateUpdate update_;
+    RateTimer timer_;
+    RatedProgress progress_;
 };
 
 class QtTimer : public platform::Timer {
@@ -142,12 +129,9 @@ class QtWindow : public platform::Window {
     void setCaption(const std::string& caption) override;
     void sendTab() override;
     void doEvents() override;
-    // True while doEvents is processing events, i.e. inside a download's loop.
-    bool processingEvents() const { return rounds_.running(); }
 
   private:
     QWidget& window_;
-    platform::EventRounds rounds_;
 };
 
 }  // namespace quibrant::qt

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <limits>
 #include <utility>
 
 namespace quibrant::qt {
@@ -40,14 +39,9 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (enter && widget->property(kOwnEnterProperty).toBool()) {
         return false;
     }
-    const char16_t character = key->text().at(0).unicode();
-    if (character > std::numeric_limits<std::int16_t>::max()) {
-        return false;
-    }
-
-    std::int16_t code = static_cast<std::int16_t>(character);
-    handler_(code);
-    if (code == static_cast<std::int16_t>(character)) {
+    const std::uint32_t character = key->text().at(0).unicode();
+    const std::uint32_t code = handler_(character);
+    if (code == character) {
         return false;
     }
     if (code != 0) {

@@ -8,12 +8,12 @@
 namespace quibrant::qt {
 
 // Offers every character key typed in one window to a handler before the
-// focused control sees it. The handler receives the character code and may
-// set it to 0 to discard the key, or to another code to type that instead.
+// focused control sees it. The handler returns the character to type: the
+// same, another, or 0 to discard the key.
 class KeyPreview : public QObject {
     Q_OBJECT
   public:
-    using Handler = std::function<void(std::int16_t& KeyAscii)>;
+    using Handler = std::function<std::uint32_t(std::uint32_t character)>;
     // Controls that act on Enter themselves (pictures clicked from the
     // keyboard) say so with this property; Enter then reaches them untouched.
     static constexpr const char* kOwnEnterProperty = "quibrantOwnEnter";

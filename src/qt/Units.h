@@ -30,10 +30,4 @@ inline QColor toQColor(platform::Color color) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-inline platform::Color toBgr(const QColor& color) {
-    return static_cast<platform::Color>(color.red()) |
-           (static_cast<platform::Color>(color.green()) << 8) |
-           (static_cast<platform::Color>(color.blue()) << 16);
-}
-
 }  // namespace quibrant::qt

@@ -14,26 +14,29 @@ namespace {
 // Screen readers read "Solo Instalar": the caption's spaces only lay it out.
 constexpr const char* kCommand3Name = "Solo Instalar";
 
-constexpr const char* kClosedPadlock = ":/artwork/padlock-closed.xpm";
-constexpr const char* kOpenPadlock = ":/artwork/padlock-open.xpm";
-constexpr const char* kFolderArrows = ":/artwork/folder-arrows.xpm";
+// A picture compiled in with the program's artwork.
+QPixmap artwork(const char* file) {
+    return QPixmap(QStringLiteral(":/artwork/") + QString::fromLatin1(file));
+}
 
-const ControlSpec& spec(const char* name) {
+const ControlDef& control(const char* name) {
     return *formControl(name);
 }
 
 QString captionOf(const char* name) {
-    return QString::fromUtf8(spec(name).caption);
+    return QString::fromUtf8(control(name).caption);
 }
 
 QColor colorOf(const char* name) {
-    return toQColor(spec(name).backColor);
+    return toQColor(control(name).backColor);
 }
 
+// Each widget at its place, shown or hidden as the window starts.
 void place(QWidget& widget, const char* name) {
-    const ControlSpec& control = spec(name);
+    const ControlDef& def = control(name);
     widget.setObjectName(QString::fromLatin1(name));
-    widget.setGeometry(pixelRect(control.left, control.top, control.width, control.height));
+    widget.setGeometry(pixelRect(def.left, def.top, def.width, def.height));
+    widget.setVisible(def.visible);
 }
 
 void setLabel(QLabel& label, const char* name) {
@@ -90,76 +93,64 @@ WindowLayout::WindowLayout(QWidget& window)
       Text1(&Frame2),
       Label1_1(&Frame2),
       Text2(&Frame2),
-      Picture2(QPixmap(QString::fromLatin1(kFolderArrows)), &Frame2),
+      Picture2(artwork("folder-arrows.xpm"), &Frame2),
       Label1_3(&Frame2),
       Text4(&Frame2),
-      Picture1_0(QPixmap(QString::fromLatin1(kClosedPadlock)), &Frame2),
-      Picture1_1(QPixmap(QString::fromLatin1(kOpenPadlock)), &Frame2),
+      Picture1_0(artwork("padlock-closed.xpm"), &Frame2),
+      Picture1_1(artwork("padlock-open.xpm"), &Frame2),
       Command1(captionOf("Command1"), colorOf("Command1"), &Frame2),
       Command2(captionOf("Command2"), colorOf("Command2"), &Frame2),
       Command3(captionOf("Command3"), colorOf("Command3"), &Frame2),
       Label2(&Frame2),
       Frame1(toQColor(kFrameColor), &window),
       ProgressBar1(&Frame1) {
-    place(Frame2, "Frame2");
-    place(Frame1, "Frame1");
-    place(ProgressBar1, "ProgressBar1");
-    place(Label1_2, "Label1_2");
-    place(Text3, "Text3");
-    place(Option1_0, "Option1_0");
-    place(Option1_1, "Option1_1");
-    place(Label1_0, "Label1_0");
-    place(Text1, "Text1");
-    place(Label1_1, "Label1_1");
-    place(Text2, "Text2");
-    place(Picture2, "Picture2_0");
-    place(Label1_3, "Label1_3");
-    place(Text4, "Text4");
-    place(Picture1_0, "Picture1_0");
-    place(Picture1_1, "Picture1_1");
-    place(Command1, "Command1");
-    place(Command2, "Command2");
-    place(Command3, "Command3");
-    place(Label2, "Label2");
+    const std::pair<QWidget*, const char*> widgets[] = {
+        {&Frame2, "Frame2"},         {&Frame1, "Frame1"},     {&ProgressBar1, "ProgressBar1"},
+        {&Label1_2, "Label1_2"},     {&Text3, "Text3"},       {&Option1_0, "Option1_0"},
+        {&Option1_1, "Option1_1"},   {&Label1_0, "Label1_0"}, {&Text1, "Text1"},
+        {&Label1_1, "Label1_1"},     {&Text2, "Text2"},       {&Picture2, "Picture2_0"},
+        {&Label1_3, "Label1_3"},     {&Text4, "Text4"},       {&Picture1_0, "Picture1_0"},
+        {&Picture1_1, "Picture1_1"}, {&Command1, "Command1"}, {&Command2, "Command2"},
+        {&Command3, "Command3"},     {&Label2, "Label2"}};
+    for (const auto& [widget, name] : widgets) {
+        place(*widget, name);
+    }
+    labelInputs();
+    dressControls();
+    orderFocus(window);
+}
 
-    setLabel(Label1_2, "Label1_2");
-    setLabel(Label1_0, "Label1_0");
-    setLabel(Label1_1, "Label1_1");
-    setLabel(Label1_3, "Label1_3");
-    labelInput(Label1_2, Text3);
-    labelInput(Label1_0, Text1);
-    labelInput(Label1_1, Text2);
-    labelInput(Label1_3, Text4);
+void WindowLayout::labelInputs() {
+    const std::pair<QLabel*, QLineEdit*> pairs[] = {
+        {&Label1_2, &Text3}, {&Label1_0, &Text1}, {&Label1_1, &Text2}, {&Label1_3, &Text4}};
+    for (const auto& [label, input] : pairs) {
+        setLabel(*label, label->objectName().toLatin1().constData());
+        labelInput(*label, *input);
+        fitBefore(*label, *input);
+    }
     Label2.setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    fitBefore(Label1_2, Text3);
-    fitBefore(Label1_0, Text1);
-    fitBefore(Label1_1, Text2);
-    fitBefore(Label1_3, Text4);
-    // The "Carpeta Origen" row is there for the server set-up, not for the user.
-    Label1_2.setVisible(false);
+}
 
+void WindowLayout::dressControls() {
     Text4.setStyle(&codeMask);
-    Text4.setEchoMode(QLineEdit::Password);
-
     setColors(Option1_0, kOptionBackColor, kOptionTextColor);
     setColors(Option1_1, kOptionBackColor, kOptionTextColor);
-
     setPicture(Picture1_0);
     setPicture(Picture1_1);
     setPicture(Picture2);
     Picture2.setToolTip(QString::fromUtf8(kFolderToolTip));
-
     Command3.setAccessibleName(QString::fromUtf8(kCommand3Name));
-
     ProgressBar1.setTextVisible(false);
     ProgressBar1.setFocusPolicy(Qt::NoFocus);
     ProgressBar1.setAccessibleName(captionOf("ProgressBar1"));
+}
 
-    // Focus order of the controls that can take the focus; hidden ones are
-    // passed over while hidden.
+// Focus order of the controls that can take the focus; hidden ones are
+// passed over while hidden.
+void WindowLayout::orderFocus(QWidget& window) {
     QWidget* previous = nullptr;
-    for (const ControlSpec* control : formTabOrder()) {
-        QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(control->name));
+    for (const ControlDef* def : formTabOrder()) {
+        QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(def->name));
         if (previous != nullptr && widget != nullptr) {
             QWidget::setTabOrder(previous, widget);
         }

@@ -41,6 +41,11 @@ struct WindowLayout {
     QLabel Label2;
     CaptionFrame Frame1;
     QProgressBar ProgressBar1;
+
+  private:
+    void labelInputs();
+    void dressControls();
+    void orderFocus(QWidget& window);
 };
 
 }  // namespace quibrant::qt

@@ -43,22 +43,18 @@ HICON loadIcon(HINSTANCE instance, int sizeMetricX, int sizeMetricY) {
 
 DownloadWindow::DownloadWindow(HINSTANCE instance, const Services& services,
                                platform::InternetTransfer& inet, ServerConfig server)
-    : services_(services), inet_(inet), units_(WindowUnits::ofScreen()) {
+    : units_(WindowUnits::ofScreen()) {
     try {
         createWindow(instance);
         prepareControls(instance);
         controls_ = std::make_unique<WindowControls>(hwnd_.get(), *layout_, units_,
                                                      [this] { moveFocus(true); });
-        form_ = std::make_unique<DownloadForm>(controlsOf(*controls_, inet_), services_,
-                                               std::move(server));
-        inet_.onStateChanged([this](std::int16_t state) {
-            run([this, state] { form_->Inet1_StateChanged(state); });
-        });
         // The code box is first in the focus order: it has the focus once
         // the window is active.
         savedFocus_ = control("Text4");
         live_ = true;
-        form_->Form_Load();
+        host_ =
+            std::make_unique<WindowHost>(controlsOf(*controls_, inet), services, std::move(server));
     } catch (...) {
         shutDown();
         throw;
@@ -72,7 +68,6 @@ DownloadWindow::~DownloadWindow() {
 void DownloadWindow::shutDown() {
     // Controls that go away pass the focus around; the form hears none of it.
     live_ = false;
-    inet_.onStateChanged({});
     hwnd_.reset();
 }
 
@@ -129,16 +124,14 @@ void DownloadWindow::createWindow(HINSTANCE instance) {
 void DownloadWindow::prepareControls(HINSTANCE instance) {
     layout_ = std::make_unique<WindowLayout>(hwnd_.get(), instance, units_, font_.get());
     const auto self = reinterpret_cast<DWORD_PTR>(this);
-    for (const ControlSpec& spec : formControls()) {
-        const HWND hwnd = control(spec.name);
-        if (spec.kind == ControlKind::Frame) {
+    for (const ControlDef& def : formControls()) {
+        const HWND hwnd = control(def.name);
+        if (def.kind == ControlKind::Frame) {
             SetWindowSubclass(hwnd, &DownloadWindow::frameProc, kSubclassId, self);
-        } else if (spec.tabIndex >= 0) {
+        } else if (def.tabIndex >= 0) {
             SetWindowSubclass(hwnd, &DownloadWindow::controlProc, kSubclassId, self);
         }
     }
-    // The system's password character may be a dot; the code box shows "*".
-    SendMessageW(control("Text4"), EM_SETPASSWORDCHAR, L'*', 0);
 
     // Created last so that it is not a control of the window; its owner
     // destroys it with the window.
@@ -166,9 +159,8 @@ void DownloadWindow::show(int showCommand) {
         return;
     }
     ShowWindow(hwnd_.get(), showCommand);
-    if (!activated_ && IsWindowVisible(hwnd_.get())) {
-        activated_ = true;
-        run([this] { form_->Form_Activate(); });
+    if (IsWindowVisible(hwnd_.get()) && host() != nullptr) {
+        host()->activate();
     }
     UpdateWindow(hwnd_.get());
 }
@@ -187,17 +179,6 @@ int DownloadWindow::runMessageLoop(DownloadWindow& window) {
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
-}
-
-void DownloadWindow::run(const std::function<void()>& handler) {
-    if (!live_) {
-        return;
-    }
-    try {
-        handler();
-    } catch (const platform::Failure& failure) {
-        services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
-    }
 }
 
 LRESULT CALLBACK DownloadWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -222,12 +203,9 @@ LRESULT CALLBACK DownloadWindow::frameProc(HWND hwnd, UINT message, WPARAM wPara
                                            UINT_PTR /*id*/, DWORD_PTR self) {
     auto* window = reinterpret_cast<DownloadWindow*>(self);
     switch (message) {
-        case WM_ERASEBKGND: {
-            RECT area{};
-            GetClientRect(hwnd, &area);
-            FillRect(reinterpret_cast<HDC>(wParam), &area, window->frameBrush_.get());
+        case WM_ERASEBKGND:
+            window->fill(reinterpret_cast<HDC>(wParam), hwnd, window->frameBrush_);
             return 1;
-        }
         // What the controls inside a frame tell their parent is for the window.
         case WM_COMMAND:
         case WM_DRAWITEM:

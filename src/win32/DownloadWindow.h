@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/DownloadForm.h"
-#include "app/TextBoxFocus.h"
+#include "app/WindowHost.h"
 #include "platform/InternetTransfer.h"
 #include "source/ServerConfig.h"
 #include "win32/WindowHandles.h"
@@ -17,10 +17,10 @@ namespace quibrant::win32 {
 
 struct WindowControls;
 
-// The program's window: the top-level window and its child controls, the
-// controls as the form sees them, and the form itself, with every user event
-// forwarded to the form's handler for it. The transfer component must outlive
-// the window. Everything runs on the thread that created the window.
+// The program's window: the top-level window and its child controls and the
+// controls as the form sees them, with every user event passed to the window
+// host (which runs the form). The transfer component must outlive the
+// window. Everything runs on the thread that created the window.
 class DownloadWindow {
   public:
     DownloadWindow(HINSTANCE instance, const quibrant::Services& services,
@@ -37,7 +37,7 @@ class DownloadWindow {
     // A child control by the control's name ("Text4", "Picture1_0", "Frame1"),
     // or nullptr.
     HWND control(std::string_view name) const;
-    quibrant::DownloadForm& form() { return *form_; }
+    quibrant::DownloadForm& form() { return host_->form(); }
 
     // Runs the thread's message loop until the window is gone; returns the
     // exit code.
@@ -60,11 +60,15 @@ class DownloadWindow {
     LRESULT onControlColor(HDC dc, HWND control);
     void onDrawItem(const DRAWITEMSTRUCT& item);
     void onTimer(UINT_PTR id);
+    void onActivate(WPARAM state);
+    void onSetFocus();
     void onClose();
-    void onBoxFocus(int box, bool gained, HWND other);
-    bool offerKey(WPARAM& character);
-    void clickPicture(HWND picture);
-    void selectOption(int index);
+    void onDestroy();
+    void fill(HDC dc, HWND area, const Brush& brush);
+    // The control's name in the control table, "" for none.
+    std::string_view nameOf(HWND control) const;
+    // The host, while the window is live; nullptr otherwise.
+    quibrant::WindowHost* host() const { return live_ ? host_.get() : nullptr; }
 
     // Moves the focus to the next (or previous) control of the focus order
     // that is shown and enabled; returns once the focus handlers have run.
@@ -72,12 +76,6 @@ class DownloadWindow {
     bool canTakeFocus(HWND control) const;
     int boxNumber(HWND control) const;
 
-    // Runs one handler of the form. A failure that the handler does not trap
-    // itself is shown to the user instead of bringing the program down.
-    void run(const std::function<void()>& handler);
-
-    quibrant::Services services_;
-    platform::InternetTransfer& inet_;
     WindowUnits units_;
     Font font_;
     Brush windowBrush_;
@@ -88,11 +86,9 @@ class DownloadWindow {
     Bitmap folderArrows_;
     std::unique_ptr<WindowLayout> layout_;
     std::unique_ptr<WindowControls> controls_;
-    std::unique_ptr<quibrant::DownloadForm> form_;
-    TextBoxFocus focus_;
+    std::unique_ptr<quibrant::WindowHost> host_;
     // The control to give the focus back to when the window is active again.
     HWND savedFocus_ = nullptr;
-    bool activated_ = false;
     // False while the window is built and once it is being taken down: no
     // message reaches the form then.
     bool live_ = false;

@@ -19,7 +19,6 @@ namespace {
 
 // Bit 30 of a key message's lParam: the key was already down (auto-repeat).
 constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
-constexpr WPARAM kLargestKeyCode = std::numeric_limits<std::int16_t>::max();
 
 bool keyDown(int key) {
     return GetKeyState(key) < 0;
@@ -28,7 +27,6 @@ bool keyDown(int key) {
 }  // namespace
 
 LRESULT DownloadWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HWND hwnd = hwnd_.get();
     switch (message) {
         case WM_COMMAND:
             if (lParam != 0) {
@@ -45,54 +43,69 @@ LRESULT DownloadWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_TIMER:
             onTimer(static_cast<UINT_PTR>(wParam));
             return 0;
-        case WM_ERASEBKGND: {
-            RECT area{};
-            GetClientRect(hwnd, &area);
-            FillRect(reinterpret_cast<HDC>(wParam), &area, windowBrush_.get());
+        case WM_ERASEBKGND:
+            fill(reinterpret_cast<HDC>(wParam), hwnd_.get(), windowBrush_);
             return 1;
-        }
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                const HWND focus = GetFocus();
-                if (focus != nullptr && IsChild(hwnd, focus)) {
-                    savedFocus_ = focus;
-                }
-            }
+            onActivate(wParam);
             break;
-        case WM_SETFOCUS: {
-            // The window itself takes no keys: its control does.
-            HWND target = canTakeFocus(savedFocus_) ? savedFocus_ : nullptr;
-            for (const HWND candidate : layout_ ? layout_->tabOrder() : std::vector<HWND>{}) {
-                if (target == nullptr && canTakeFocus(candidate)) {
-                    target = candidate;
-                }
-            }
-            if (target != nullptr) {
-                SetFocus(target);
-            }
+        case WM_SETFOCUS:
+            onSetFocus();
             return 0;
-        }
         case WM_CLOSE:
             onClose();
             return 0;
         case WM_DESTROY:
-            // Closed by the user: the program ends. A window taken down by its
-            // owner leaves the owner's message loop alone.
-            if (live_) {
-                live_ = false;
-                PostQuitMessage(0);
-            }
+            onDestroy();
             return 0;
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
+}
+
+void DownloadWindow::fill(HDC dc, HWND area, const Brush& brush) {
+    RECT rect{};
+    GetClientRect(area, &rect);
+    FillRect(dc, &rect, brush.get());
+}
+
+void DownloadWindow::onActivate(WPARAM state) {
+    if (LOWORD(state) != WA_INACTIVE) {
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd_.get(), focus)) {
+        savedFocus_ = focus;
+    }
+}
+
+void DownloadWindow::onSetFocus() {
+    // The window itself takes no keys: its control does.
+    HWND target = canTakeFocus(savedFocus_) ? savedFocus_ : nullptr;
+    for (const HWND candidate : layout_ ? layout_->tabOrder() : std::vector<HWND>{}) {
+        if (target == nullptr && canTakeFocus(candidate)) {
+            target = candidate;
+        }
+    }
+    if (target != nullptr) {
+        SetFocus(target);
+    }
+}
+
+void DownloadWindow::onDestroy() {
+    // Closed by the user: the program ends. A window taken down by its owner
+    // leaves the owner's message loop alone.
+    if (live_) {
+        live_ = false;
+        PostQuitMessage(0);
+    }
 }
 
 LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    const ControlSpec* spec = layout_ ? layout_->spec(control) : nullptr;
-    const bool picture = spec != nullptr && spec->kind == ControlKind::Picture;
+    const ControlDef* def = layout_ ? layout_->def(control) : nullptr;
+    const bool picture = def != nullptr && def->kind == ControlKind::Picture;
     switch (message) {
         case WM_KEYDOWN:
             if (wParam == VK_TAB && !keyDown(VK_CONTROL) && !keyDown(VK_MENU)) {
@@ -102,8 +115,8 @@ LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM 
             if (picture && (wParam == VK_RETURN || wParam == VK_SPACE)) {
                 // A held Enter that moved the focus here from a text box must
                 // not go on to click the picture.
-                if ((lParam & kKeyWasDown) == 0) {
-                    clickPicture(control);
+                if ((lParam & kKeyWasDown) == 0 && host() != nullptr) {
+                    host()->click(def->name);
                 }
                 return 0;
             }
@@ -113,15 +126,26 @@ LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM 
             if (wParam == L'\t' || (picture && (wParam == L'\r' || wParam == L' '))) {
                 return 0;
             }
-            if (offerKey(wParam)) {
-                return 0;
+            if (host() != nullptr) {
+                const std::uint32_t typed = host()->keyPress(static_cast<std::uint32_t>(wParam));
+                if (typed == 0) {
+                    return 0;
+                }
+                wParam = typed;
             }
             break;
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {
             const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
-            if (const int box = boxNumber(control); box != 0) {
-                onBoxFocus(box, message == WM_SETFOCUS, reinterpret_cast<HWND>(wParam));
+            const auto other = reinterpret_cast<HWND>(wParam);
+            if (host() == nullptr) {
+                // Built or taken down: the form hears nothing.
+            } else if (message == WM_SETFOCUS) {
+                host()->focusGained(nameOf(control));
+            } else {
+                // Focus that leaves for a message box or another program
+                // comes back.
+                host()->focusLost(nameOf(control), other != nullptr && IsChild(hwnd_.get(), other));
             }
             if (picture) {
                 InvalidateRect(control, nullptr, FALSE);
@@ -143,92 +167,24 @@ LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM 
 }
 
 void DownloadWindow::onCommand(HWND control, UINT code) {
-    const ControlSpec* spec = layout_ ? layout_->spec(control) : nullptr;
-    if (!live_ || spec == nullptr) {
+    const ControlDef* def = layout_ ? layout_->def(control) : nullptr;
+    if (host() == nullptr || def == nullptr) {
         return;
     }
-    switch (spec->kind) {
-        case ControlKind::Command:
-            if (code != BN_CLICKED) {
-                return;
-            }
-            if (control == this->control("Command1")) {
-                run([this] { form_->Command1_Click(); });
-            } else if (control == this->control("Command2")) {
-                run([this] { form_->Command2_Click(); });
-            } else {
-                run([this] { form_->Command3_Click(); });
-            }
-            return;
-        case ControlKind::Option:
-            if (code == BN_CLICKED) {
-                selectOption(control == this->control("Option1_0") ? 0 : 1);
-            }
-            return;
-        case ControlKind::Picture:
-            // Two quick clicks are two clicks, as on any button.
-            if (code == STN_CLICKED || code == STN_DBLCLK) {
-                clickPicture(control);
-            }
-            return;
-        default:
-            return;
+    // Two quick clicks on a picture are two clicks, as on any button.
+    const bool clicked =
+        def->kind == ControlKind::Picture
+            ? code == STN_CLICKED || code == STN_DBLCLK
+            : (def->kind == ControlKind::Command || def->kind == ControlKind::Option) &&
+                  code == BN_CLICKED;
+    if (clicked) {
+        host()->click(def->name);
     }
 }
 
-void DownloadWindow::clickPicture(HWND picture) {
-    if (picture == control("Picture1_0")) {
-        run([this] { form_->Picture1_Click(0); });
-    } else if (picture == control("Picture1_1")) {
-        run([this] { form_->Picture1_Click(1); });
-    } else if (picture == control("Picture2_0")) {
-        run([this] { form_->Picture2_Click(0); });
-    }
-}
-
-void DownloadWindow::selectOption(int index) {
-    // A click by the user selects the option, as on any option button; the
-    // form runs the handler itself when it selects one by code.
-    controls_->Option1_0.setValue(index == 0);
-    controls_->Option1_1.setValue(index == 1);
-    const auto Index = static_cast<std::int16_t>(index);
-    run([this, Index] { form_->Option1_Click(Index); });
-}
-
-bool DownloadWindow::offerKey(WPARAM& character) {
-    if (!live_ || character > kLargestKeyCode) {
-        return false;
-    }
-    const auto offered = static_cast<std::int16_t>(character);
-    std::int16_t code = offered;
-    run([this, &code] { form_->Form_KeyPress(code); });
-    if (code == offered) {
-        return false;
-    }
-    if (code == 0) {
-        return true;
-    }
-    character = static_cast<WPARAM>(static_cast<std::uint16_t>(code));
-    return false;
-}
-
-void DownloadWindow::onBoxFocus(int box, bool gained, HWND other) {
-    if (!live_) {
-        return;
-    }
-    const auto call = [this](TextBoxFocus::Handler handler) {
-        run([this, handler] { (form_.get()->*handler)(); });
-    };
-    if (gained) {
-        focus_.gained(box, call);
-        return;
-    }
-    // Only a focus change within the window counts; focus that leaves for
-    // a message box or another program comes back to the same box.
-    if (other == nullptr || !IsChild(hwnd_.get(), other)) {
-        return;
-    }
-    focus_.lost(box, call);
+std::string_view DownloadWindow::nameOf(HWND control) const {
+    const ControlDef* def = layout_ ? layout_->def(control) : nullptr;
+    return def != nullptr ? def->name : "";
 }
 
 void DownloadWindow::moveFocus(bool forward) {
@@ -278,8 +234,8 @@ LRESULT DownloadWindow::onControlColor(HDC dc, HWND control) {
         SetBkColor(dc, textBox.paintColor());
         return reinterpret_cast<LRESULT>(textBox.brush());
     }
-    const ControlSpec* spec = layout_ ? layout_->spec(control) : nullptr;
-    if (spec != nullptr && spec->kind == ControlKind::Option) {
+    const ControlDef* def = layout_ ? layout_->def(control) : nullptr;
+    if (def != nullptr && def->kind == ControlKind::Option) {
         SetTextColor(dc, kOptionTextColor);
         SetBkColor(dc, kOptionBackColor);
         return reinterpret_cast<LRESULT>(optionBrush_.get());
@@ -290,17 +246,17 @@ LRESULT DownloadWindow::onControlColor(HDC dc, HWND control) {
 }
 
 void DownloadWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
-    const ControlSpec* spec = layout_ ? layout_->spec(item.hwndItem) : nullptr;
-    if (spec == nullptr) {
+    const ControlDef* def = layout_ ? layout_->def(item.hwndItem) : nullptr;
+    if (def == nullptr) {
         return;
     }
-    if (spec->kind == ControlKind::Command) {
-        drawColorButton(item, spec->backColor);
-    } else if (spec->kind == ControlKind::Picture) {
+    if (def->kind == ControlKind::Command) {
+        drawColorButton(item, def->backColor);
+    } else if (def->kind == ControlKind::Picture) {
         const HBITMAP picture = item.hwndItem == control("Picture1_0")   ? closedPadlock_.get()
                                 : item.hwndItem == control("Picture1_1") ? openPadlock_.get()
                                                                          : folderArrows_.get();
-        drawPicture(item, picture, spec->backColor);
+        drawPicture(item, picture, def->backColor);
     }
 }
 
@@ -310,30 +266,20 @@ void DownloadWindow::onTimer(UINT_PTR id) {
     }
     WindowControls& c = *controls_;
     if (id == c.Timer1.timerId()) {
-        if (c.Timer1.isEnabled()) {
-            run([this] { form_->Timer1_Timer(); });
+        if (host() != nullptr) {
+            host()->tick();
         }
         return;
     }
-    for (ScreenRateUpdate* update :
-         {&c.Frame1.update(), &c.Frame2.update(), &c.Label2.update(), &c.ProgressBar1.update()}) {
-        if (id == update->timerId()) {
-            update->onTimer();
-        }
-    }
+    static_cast<void>(c.Frame1.onTimer(id) || c.Frame2.onTimer(id) || c.Label2.onTimer(id) ||
+                      c.ProgressBar1.onTimer(id));
 }
 
 void DownloadWindow::onClose() {
-    if (!live_) {
+    if (host() == nullptr) {
         return;
     }
-    form_->discardPartialDownload();
-    if (controls_->window.processingEvents()) {
-        // Closed from inside a download's piece loop: returning would resume
-        // that loop over a cancelled transfer. End here, the way the
-        // program's other ends do.
-        services_.process->end();
-    }
+    host()->close();
     DestroyWindow(hwnd_.get());
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/FormLayout.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Failure.h"
 
@@ -16,15 +17,10 @@ namespace {
 // Colours with the top bit set name a system colour rather than a value.
 constexpr platform::Color kSystemColorFlag = 0x80000000;
 constexpr platform::Color kSystemColorIndex = 0xFF;
-constexpr double kBytesPerKilobyte = 1024.0;
 // Enough for every message that piles up between two pieces of a download;
 // a message source that never runs dry cannot keep a round from returning.
 constexpr int kMostMessagesPerRound = 512;
 constexpr const char* kTimerFailed = "No se pudo activar el temporizador de la ventana";
-
-int kilobytes(double bytes) {
-    return static_cast<int>(std::lround(std::max(0.0, bytes) / kBytesPerKilobyte));
-}
 
 COLORREF resolve(platform::Color color) {
     if ((color & kSystemColorFlag) != 0) {
@@ -42,44 +38,32 @@ std::wstring windowText(HWND window) {
 
 }  // namespace
 
-ScreenRateUpdate::ScreenRateUpdate(HWND owner, UINT_PTR timerId, std::function<void()> apply)
-    : owner_(owner), timerId_(timerId), apply_(std::move(apply)) {}
-
-ScreenRateUpdate::~ScreenRateUpdate() {
+WindowTimer::~WindowTimer() {
     if (running_ && IsWindow(owner_)) {
         KillTimer(owner_, timerId_);
     }
 }
 
-void ScreenRateUpdate::request() {
+bool WindowTimer::start(UINT intervalMs) {
+    running_ = SetTimer(owner_, timerId_, intervalMs, nullptr) != 0;
+    return running_;
+}
+
+void WindowTimer::stop() {
     if (running_) {
-        pending_ = true;
-        return;
-    }
-    applyNow();
-    // Without a timer every change is shown at once: slower, never stale.
-    running_ = SetTimer(owner_, timerId_, kIntervalMs, nullptr) != 0;
-}
-
-void ScreenRateUpdate::flush() {
-    if (pending_) {
-        applyNow();
+        KillTimer(owner_, timerId_);
+        running_ = false;
     }
 }
 
-void ScreenRateUpdate::onTimer() {
-    if (pending_) {
-        applyNow();
-        return;
-    }
-    // A quiet interval: the next change is shown at once again.
-    KillTimer(owner_, timerId_);
-    running_ = false;
-}
-
-void ScreenRateUpdate::applyNow() {
-    pending_ = false;
-    apply_();
+ScreenRateUpdate::RunTimer WindowTimer::runner() {
+    return [this](bool run) {
+        if (!run) {
+            stop();
+            return false;
+        }
+        return start(ScreenRateUpdate::kIntervalMs);
+    };
 }
 
 void ChildControl::showChild(bool visible) {
@@ -101,7 +85,7 @@ void ChildControl::applyEnabled() {
     EnableWindow(hwnd_, enabled_ && containerEnabled_ ? TRUE : FALSE);
 }
 
-Win32TextBox::Win32TextBox(HWND edit, bool visible) : Win32Control(edit, visible) {}
+Win32TextBox::Win32TextBox(HWND edit) : Win32Control(edit) {}
 
 std::string Win32TextBox::text() const {
     return narrow(windowText(hwnd()));
@@ -112,7 +96,8 @@ void Win32TextBox::setText(const std::string& text) {
 }
 
 platform::Color Win32TextBox::backColor() const {
-    return backColor_.value_or(kDefaultBackground);
+    // The system's window colour until the box is first coloured.
+    return backColor_.value_or(kSystemWindowColor);
 }
 
 void Win32TextBox::setBackColor(platform::Color color) {
@@ -152,20 +137,18 @@ void Win32TextBox::setFocus() {
     SetFocus(hwnd());
 }
 
-Win32Captioned::Win32Captioned(HWND hwnd, bool visible, std::string caption, HWND owner,
-                               UINT_PTR timerId)
-    : Win32Control(hwnd, visible),
-      caption_(std::move(caption)),
-      update_(owner, timerId, [this] { SetWindowTextW(this->hwnd(), widen(caption_).c_str()); }) {
-    SetWindowTextW(this->hwnd(), widen(caption_).c_str());
-}
+Win32Captioned::Win32Captioned(HWND hwnd, HWND owner, UINT_PTR timerId)
+    : Win32Control(hwnd),
+      timer_(owner, timerId),
+      caption_([hwnd](const std::string& caption) { SetWindowTextW(hwnd, widen(caption).c_str()); },
+               timer_.runner()) {}
 
-void Win32Captioned::setCaption(const std::string& caption) {
-    if (caption == caption_) {
-        return;
+bool Win32Captioned::onTimer(UINT_PTR id) {
+    if (id != timer_.timerId()) {
+        return false;
     }
-    caption_ = caption;
-    update_.request();
+    caption_.update().onTimer();
+    return true;
 }
 
 void Win32Frame::setEnabled(bool enabled) {
@@ -175,8 +158,8 @@ void Win32Frame::setEnabled(bool enabled) {
     }
 }
 
-Win32PictureBox::Win32PictureBox(HWND picture, bool visible, const WindowUnits& units)
-    : Win32Control(picture, visible), units_(units) {}
+Win32PictureBox::Win32PictureBox(HWND picture, const WindowUnits& units)
+    : Win32Control(picture), units_(units) {}
 
 POINT Win32PictureBox::position() const {
     RECT rect{};
@@ -207,56 +190,36 @@ void Win32OptionButton::setValue(bool selected) {
     SendMessageW(hwnd(), BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-Win32ProgressBar::Win32ProgressBar(HWND bar, bool visible, HWND owner, UINT_PTR timerId)
-    : Win32Control(bar, visible), update_(owner, timerId, [this] { showProgress(); }) {
-    showProgress();
-}
+Win32ProgressBar::Win32ProgressBar(HWND bar, HWND owner, UINT_PTR timerId)
+    : Win32Control(bar),
+      timer_(owner, timerId),
+      progress_(
+          [bar](const ShownProgress& shown, bool newMaximum) {
+              if (newMaximum) {
+                  SendMessageW(bar, PBM_SETRANGE32, 0, shown.maximum);
+              }
+              SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(shown.value), 0);
+          },
+          timer_.runner()) {}
 
-void Win32ProgressBar::setRange(float minimum, float maximum) {
-    minimum_ = minimum;
-    maximum_ = maximum;
-    update_.request();
-}
-
-void Win32ProgressBar::setValue(float value) {
-    value_ = value;
-    update_.request();
-}
-
-void Win32ProgressBar::showProgress() {
-    const double span = static_cast<double>(maximum_) - minimum_;
-    const int top = std::max(1, kilobytes(span));
-    const double share = span > 0 ? (static_cast<double>(value_) - minimum_) / span : 0.0;
-    const int shown = static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * top));
-    if (shownMaximum_ != top) {
-        SendMessageW(hwnd(), PBM_SETRANGE32, 0, top);
-        shownMaximum_ = top;
+bool Win32ProgressBar::onTimer(UINT_PTR id) {
+    if (id != timer_.timerId()) {
+        return false;
     }
-    SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(shown), 0);
+    progress_.update().onTimer();
+    return true;
 }
 
 Win32Timer::Win32Timer(HWND owner, UINT_PTR timerId, int intervalMs)
-    : owner_(owner), timerId_(timerId), intervalMs_(intervalMs) {}
-
-Win32Timer::~Win32Timer() {
-    if (enabled_ && IsWindow(owner_)) {
-        KillTimer(owner_, timerId_);
-    }
-}
+    : timer_(owner, timerId), intervalMs_(intervalMs) {}
 
 void Win32Timer::setEnabled(bool enabled) {
-    if (enabled == enabled_) {
+    if (!enabled) {
+        timer_.stop();
+    } else if (!timer_.running() && !timer_.start(static_cast<UINT>(intervalMs_))) {
         // Enabling a running timer leaves its rhythm alone.
-        return;
+        throw systemFailure(GetLastError(), kTimerFailed, "");
     }
-    if (enabled) {
-        if (SetTimer(owner_, timerId_, static_cast<UINT>(intervalMs_), nullptr) == 0) {
-            throw systemFailure(GetLastError(), kTimerFailed, "");
-        }
-    } else {
-        KillTimer(owner_, timerId_);
-    }
-    enabled_ = enabled;
 }
 
 Win32Window::Win32Window(HWND window, std::function<void()> tab)
@@ -275,21 +238,19 @@ void Win32Window::sendTab() {
 }
 
 void Win32Window::doEvents() {
-    rounds_.run([] {
-        MSG message;
-        for (int i = 0; i < kMostMessagesPerRound; ++i) {
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                break;
-            }
-            if (message.message == WM_QUIT) {
-                // The message loop that called the handler ends the program.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    MSG message;
+    for (int i = 0; i < kMostMessagesPerRound; ++i) {
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            break;
         }
-    });
+        if (message.message == WM_QUIT) {
+            // The message loop that called the handler ends the program.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 }  // namespace quibrant::win32

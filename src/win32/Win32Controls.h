@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ScreenRate.h"
 #include "platform/Controls.h"
-#include "platform/EventRounds.h"
 #include "win32/WindowHandles.h"
 #include "win32/WindowLayout.h"
 
@@ -17,41 +17,36 @@
 // settings, not whether the frame holding it happens to show or allow it.
 namespace quibrant::win32 {
 
-// Applies a change to a control at most once per screen frame. A download
-// sets the progress several thousand times a second and a repaint costs far
-// more than the piece it reports, so the first change of a burst is shown at
-// once and the rest are folded into one update per interval. The owner
-// window passes its WM_TIMER for the timer's id to onTimer().
-class ScreenRateUpdate {
+// A timer of a window: its ticks arrive at the owner as WM_TIMER with its id.
+// Stopped when it goes, if the window is still there.
+class WindowTimer {
   public:
-    static constexpr UINT kIntervalMs = 33;
+    WindowTimer(HWND owner, UINT_PTR timerId) : owner_(owner), timerId_(timerId) {}
+    ~WindowTimer();
+    WindowTimer(const WindowTimer&) = delete;
+    WindowTimer& operator=(const WindowTimer&) = delete;
 
-    ScreenRateUpdate(HWND owner, UINT_PTR timerId, std::function<void()> apply);
-    ~ScreenRateUpdate();
-    ScreenRateUpdate(const ScreenRateUpdate&) = delete;
-    ScreenRateUpdate& operator=(const ScreenRateUpdate&) = delete;
-
-    void request();
-    // Shows the latest change now, e.g. before the control is looked at.
-    void flush();
-    void onTimer();
+    // False when the system has no timer to give.
+    bool start(UINT intervalMs);
+    void stop();
+    bool running() const { return running_; }
     UINT_PTR timerId() const { return timerId_; }
+    // The screen-rate update's use of the timer.
+    ScreenRateUpdate::RunTimer runner();
 
   private:
-    void applyNow();
-
     HWND owner_;
     UINT_PTR timerId_;
-    std::function<void()> apply_;
     bool running_ = false;
-    bool pending_ = false;
 };
 
 // The Visible and Enabled settings of one child window. A frame disables the
 // controls it holds, and gives each back its own setting when enabled again.
 class ChildControl {
   public:
-    ChildControl(HWND hwnd, bool visible) : hwnd_(hwnd), visible_(visible) {}
+    // Shown or hidden as the layout created it.
+    explicit ChildControl(HWND hwnd)
+        : hwnd_(hwnd), visible_((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0) {}
     virtual ~ChildControl() = default;
     ChildControl(const ChildControl&) = delete;
     ChildControl& operator=(const ChildControl&) = delete;
@@ -84,11 +79,7 @@ class Win32Control : public Base, public ChildControl {
 
 class Win32TextBox : public Win32Control<platform::TextBox> {
   public:
-    // What backColor() reports before the box is first coloured: the
-    // system's window colour, which the box keeps until it takes the focus.
-    static constexpr platform::Color kDefaultBackground = 0x80000005;
-
-    Win32TextBox(HWND edit, bool visible);
+    explicit Win32TextBox(HWND edit);
 
     std::string text() const override;
     void setText(const std::string& text) override;
@@ -108,19 +99,19 @@ class Win32TextBox : public Win32Control<platform::TextBox> {
     Brush brush_;
 };
 
-// A label or a frame. Frame1's caption follows every piece of a download, so
-// the text is kept here at once and shown at screen rate.
+// A label or a frame, its caption shown at screen rate.
 class Win32Captioned : public Win32Control<platform::Captioned> {
   public:
-    Win32Captioned(HWND hwnd, bool visible, std::string caption, HWND owner, UINT_PTR timerId);
+    Win32Captioned(HWND hwnd, HWND owner, UINT_PTR timerId);
 
-    std::string caption() const override { return caption_; }
-    void setCaption(const std::string& caption) override;
-    ScreenRateUpdate& update() { return update_; }
+    std::string caption() const override { return caption_.caption(); }
+    void setCaption(const std::string& caption) override { caption_.setCaption(caption); }
+    // Passes on the owner's WM_TIMER; false when the timer is not this one's.
+    bool onTimer(UINT_PTR id);
 
   private:
-    std::string caption_;
-    ScreenRateUpdate update_;
+    WindowTimer timer_;
+    RatedCaption caption_;
 };
 
 // A frame: disabling it disables every control it holds.
@@ -136,7 +127,7 @@ class Win32Frame : public Win32Captioned {
 
 class Win32PictureBox : public Win32Control<platform::PictureBox> {
   public:
-    Win32PictureBox(HWND picture, bool visible, const WindowUnits& units);
+    Win32PictureBox(HWND picture, const WindowUnits& units);
     int left() const override;
     int top() const override;
     void move(int left, int top) override;
@@ -153,43 +144,32 @@ class Win32OptionButton : public Win32Control<platform::OptionButton> {
     void setValue(bool selected) override;
 };
 
-// The bar counts in kilobytes, so that any 32-bit length fits its range;
-// like the caption it is redrawn at screen rate.
+// The bar, in kilobytes and at screen rate.
 class Win32ProgressBar : public Win32Control<platform::ProgressBarView> {
   public:
-    Win32ProgressBar(HWND bar, bool visible, HWND owner, UINT_PTR timerId);
-    void setRange(float minimum, float maximum) override;
-    void setValue(float value) override;
-    ScreenRateUpdate& update() { return update_; }
+    Win32ProgressBar(HWND bar, HWND owner, UINT_PTR timerId);
+    void setRange(float minimum, float maximum) override { progress_.setRange(minimum, maximum); }
+    void setValue(float value) override { progress_.setValue(value); }
+    bool onTimer(UINT_PTR id);
 
   private:
-    void showProgress();
-
-    float minimum_ = 0;
-    float maximum_ = 100;
-    float value_ = 0;
-    int shownMaximum_ = -1;
-    ScreenRateUpdate update_;
+    WindowTimer timer_;
+    RatedProgress progress_;
 };
 
-// A timer of the window: its ticks arrive as WM_TIMER with its id.
+// The form's timer.
 class Win32Timer : public platform::Timer {
   public:
     Win32Timer(HWND owner, UINT_PTR timerId, int intervalMs);
-    ~Win32Timer() override;
-    Win32Timer(const Win32Timer&) = delete;
-    Win32Timer& operator=(const Win32Timer&) = delete;
 
-    bool isEnabled() const override { return enabled_; }
+    bool isEnabled() const override { return timer_.running(); }
     void setEnabled(bool enabled) override;
     int interval() const override { return intervalMs_; }
-    UINT_PTR timerId() const { return timerId_; }
+    UINT_PTR timerId() const { return timer_.timerId(); }
 
   private:
-    HWND owner_;
-    UINT_PTR timerId_;
+    WindowTimer timer_;
     int intervalMs_;
-    bool enabled_ = false;
 };
 
 class Win32Window : public platform::Window {
@@ -199,13 +179,10 @@ class Win32Window : public platform::Window {
     void setCaption(const std::string& caption) override;
     void sendTab() override;
     void doEvents() override;
-    // True while doEvents is processing events, i.e. inside a download's loop.
-    bool processingEvents() const { return rounds_.running(); }
 
   private:
     HWND window_;
     std::function<void()> tab_;
-    platform::EventRounds rounds_;
 };
 
 }  // namespace quibrant::win32

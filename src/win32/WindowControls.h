@@ -19,33 +19,31 @@ inline constexpr UINT_PTR kFrame2RateId = 3;
 inline constexpr UINT_PTR kLabel2RateId = 4;
 inline constexpr UINT_PTR kProgressRateId = 5;
 
-// The form's view of the child windows. Visibility at start is the window's
-// design: the server choice, the "Carpeta Origen" row, the open padlock, the
-// status line and the progress frame start hidden.
+// The form's view of the child windows, each in the state the layout built.
 struct WindowControls {
     WindowControls(HWND window, const WindowLayout& w, const WindowUnits& units,
                    std::function<void()> tab)
         : window(window, std::move(tab)),
-          Text1(w.control("Text1"), true),
-          Text2(w.control("Text2"), true),
-          Text3(w.control("Text3"), false),
-          Text4(w.control("Text4"), true),
-          Frame1(w.control("Frame1"), false, kFrame1Caption, window, kFrame1RateId),
-          Frame2(w.control("Frame2"), true, "", window, kFrame2RateId),
-          Label2(w.control("Label2"), false, kLabel2Caption, window, kLabel2RateId),
-          Label1_0(w.control("Label1_0"), true),
-          Label1_1(w.control("Label1_1"), true),
-          Label1_2(w.control("Label1_2"), false),
-          Label1_3(w.control("Label1_3"), true),
-          ProgressBar1(w.control("ProgressBar1"), true, window, kProgressRateId),
-          Picture1_0(w.control("Picture1_0"), true, units),
-          Picture1_1(w.control("Picture1_1"), false, units),
-          Picture2(w.control("Picture2_0"), true, units),
-          Option1_0(w.control("Option1_0"), false),
-          Option1_1(w.control("Option1_1"), false),
-          Command1(w.control("Command1"), true),
-          Command2(w.control("Command2"), true),
-          Command3(w.control("Command3"), true),
+          Text1(w.control("Text1")),
+          Text2(w.control("Text2")),
+          Text3(w.control("Text3")),
+          Text4(w.control("Text4")),
+          Frame1(w.control("Frame1"), window, kFrame1RateId),
+          Frame2(w.control("Frame2"), window, kFrame2RateId),
+          Label2(w.control("Label2"), window, kLabel2RateId),
+          Label1_0(w.control("Label1_0")),
+          Label1_1(w.control("Label1_1")),
+          Label1_2(w.control("Label1_2")),
+          Label1_3(w.control("Label1_3")),
+          ProgressBar1(w.control("ProgressBar1"), window, kProgressRateId),
+          Picture1_0(w.control("Picture1_0"), units),
+          Picture1_1(w.control("Picture1_1"), units),
+          Picture2(w.control("Picture2_0"), units),
+          Option1_0(w.control("Option1_0")),
+          Option1_1(w.control("Option1_1")),
+          Command1(w.control("Command1")),
+          Command2(w.control("Command2")),
+          Command3(w.control("Command3")),
           Timer1(window, kTimer1Id, kTimer1IntervalMs) {
         Frame1.setMembers({&ProgressBar1});
         Frame2.setMembers({&Label1_3, &Text4, &Command1, &Command2, &Label1_2, &Text3, &Label1_0,

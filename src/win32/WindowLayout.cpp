@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "win32/Utf16.h"
@@ -25,9 +24,9 @@ struct WindowClass {
     DWORD exStyle;
 };
 
-WindowClass classOf(const ControlSpec& spec) {
+WindowClass classOf(const ControlDef& def) {
     constexpr DWORD kFocusable = WS_TABSTOP;
-    switch (spec.kind) {
+    switch (def.kind) {
         case K::Frame:
             // The frames hold their controls as child windows; the focus
             // order reaches into them.
@@ -35,7 +34,7 @@ WindowClass classOf(const ControlSpec& spec) {
         case K::Label:
             return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
         case K::TextBox: {
-            const DWORD mask = std::strcmp(spec.name, "Text4") == 0 ? ES_PASSWORD : 0;
+            const DWORD mask = *def.passwordChar != '\0' ? ES_PASSWORD : 0;
             return {WC_EDITW, ES_AUTOHSCROLL | mask | kFocusable, WS_EX_CLIENTEDGE};
         }
         case K::Option:
@@ -52,55 +51,55 @@ WindowClass classOf(const ControlSpec& spec) {
 
 // A label that reaches under the box it names ends where the box begins:
 // the box would cover the rest of it anyway.
-int visibleWidth(const ControlSpec& spec, std::size_t index) {
-    const std::vector<ControlSpec>& controls = formControls();
-    if (spec.kind != K::Label || index + 1 >= controls.size()) {
-        return spec.width;
+int visibleWidth(const ControlDef& def, std::size_t index) {
+    const std::vector<ControlDef>& controls = formControls();
+    if (def.kind != K::Label || index + 1 >= controls.size()) {
+        return def.width;
     }
-    const ControlSpec& next = controls[index + 1];
-    const bool namesNext = next.kind == K::TextBox && next.top < spec.top + spec.height &&
-                           spec.top < next.top + next.height;
-    if (!namesNext || spec.left + spec.width <= next.left) {
-        return spec.width;
+    const ControlDef& next = controls[index + 1];
+    const bool namesNext = next.kind == K::TextBox && next.top < def.top + def.height &&
+                           def.top < next.top + next.height;
+    if (!namesNext || def.left + def.width <= next.left) {
+        return def.width;
     }
-    return next.left - spec.left;
+    return next.left - def.left;
 }
 
 }  // namespace
 
 WindowUnits WindowUnits::ofScreen() {
-    const ScreenDc screen;
+    const WindowDc screen(nullptr);
     const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     constexpr int kStandardDpi = 96;
     return WindowUnits(dpi > 0 ? dpi : kStandardDpi);
 }
 
 WindowLayout::WindowLayout(HWND window, HINSTANCE instance, const WindowUnits& units, HFONT font) {
-    const std::vector<ControlSpec>& controls = formControls();
+    const std::vector<ControlDef>& controls = formControls();
     handles_.reserve(controls.size());
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        const ControlSpec& spec = controls[i];
-        const HWND parent = spec.container ? control(spec.container) : window;
-        const WindowClass windowClass = classOf(spec);
+        const ControlDef& def = controls[i];
+        const HWND parent = def.container ? control(def.container) : window;
+        const WindowClass windowClass = classOf(def);
         const DWORD style =
-            WS_CHILD | WS_CLIPSIBLINGS | windowClass.style | (spec.visible ? WS_VISIBLE : 0);
+            WS_CHILD | WS_CLIPSIBLINGS | windowClass.style | (def.visible ? WS_VISIBLE : 0);
         const HWND hwnd = CreateWindowExW(
-            windowClass.exStyle, windowClass.name, widen(spec.caption).c_str(), style,
-            units.pixels(spec.left), units.pixels(spec.top), units.pixels(visibleWidth(spec, i)),
-            units.pixels(spec.height), parent,
+            windowClass.exStyle, windowClass.name, widen(def.caption).c_str(), style,
+            units.pixels(def.left), units.pixels(def.top), units.pixels(visibleWidth(def, i)),
+            units.pixels(def.height), parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
         if (hwnd == nullptr) {
-            throw systemFailure(GetLastError(), kCannotCreate, spec.name);
+            throw systemFailure(GetLastError(), kCannotCreate, def.name);
         }
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (spec.kind == K::Label) {
+        if (def.kind == K::Label) {
             fitLabel(hwnd, font);
         }
         handles_.push_back(hwnd);
     }
 
-    for (const ControlSpec* spec : formTabOrder()) {
-        tabOrder_.push_back(handles_[static_cast<std::size_t>(spec - controls.data())]);
+    for (const ControlDef* def : formTabOrder()) {
+        tabOrder_.push_back(handles_[static_cast<std::size_t>(def - controls.data())]);
     }
 }
 
@@ -119,14 +118,18 @@ void WindowLayout::fitLabel(HWND label, HFONT font) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
-    const HDC dc = GetDC(label);
-    const HGDIOBJ original = SelectObject(dc, font);
+    const WindowDc labelDc(label);
+    const HDC dc = labelDc.get();
+    const SavedDc kept(dc);
+    SelectObject(dc, font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const auto fits = [&](HFONT candidate) {
         SelectObject(dc, candidate);
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        // A font that is let go must not stay selected.
+        SelectObject(dc, font);
         return size.cx <= area.right;
     };
     if (!fits(font)) {
@@ -141,8 +144,6 @@ void WindowLayout::fitLabel(HWND label, HFONT font) {
             }
         }
     }
-    SelectObject(dc, original);
-    ReleaseDC(label, dc);
 }
 
 HWND WindowLayout::control(std::string_view name) const {
@@ -154,7 +155,7 @@ HWND WindowLayout::control(std::string_view name) const {
     return nullptr;
 }
 
-const ControlSpec* WindowLayout::spec(HWND control) const {
+const ControlDef* WindowLayout::def(HWND control) const {
     if (control == nullptr) {
         return nullptr;
     }
@@ -164,21 +165,6 @@ const ControlSpec* WindowLayout::spec(HWND control) const {
         }
     }
     return nullptr;
-}
-
-std::vector<HWND> WindowLayout::members(HWND frame) const {
-    std::vector<HWND> found;
-    const ControlSpec* frameSpec = spec(frame);
-    if (frameSpec == nullptr) {
-        return found;
-    }
-    for (std::size_t i = 0; i < handles_.size(); ++i) {
-        const char* container = formControls()[i].container;
-        if (container != nullptr && std::strcmp(container, frameSpec->name) == 0) {
-            found.push_back(handles_[i]);
-        }
-    }
-    return found;
 }
 
 }  // namespace quibrant::win32

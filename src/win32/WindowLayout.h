@@ -36,11 +36,10 @@ class WindowLayout {
     WindowLayout(HWND window, HINSTANCE instance, const WindowUnits& units, HFONT font);
 
     HWND control(std::string_view name) const;
-    const ControlSpec* spec(HWND control) const;
+    // The control table's row of a child control, or nullptr.
+    const ControlDef* def(HWND control) const;
     // The controls that can take the focus, in focus order.
     const std::vector<HWND>& tabOrder() const { return tabOrder_; }
-    // The controls a frame holds.
-    std::vector<HWND> members(HWND frame) const;
 
   private:
     void fitLabel(HWND label, HFONT font);

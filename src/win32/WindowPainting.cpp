@@ -16,35 +16,6 @@ constexpr int kTextInsetY = 2;
 // How much of the background shows through a disabled picture.
 constexpr BYTE kDisabledFade = 128;
 
-// Keeps a device context's selected objects and settings for one drawing.
-class SavedDc {
-  public:
-    explicit SavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDc() { RestoreDC(dc_, saved_); }
-    SavedDc(const SavedDc&) = delete;
-    SavedDc& operator=(const SavedDc&) = delete;
-
-  private:
-    HDC dc_;
-    int saved_;
-};
-
-class MemoryDc {
-  public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr) {
-            DeleteDC(dc_);
-        }
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
 void fill(HDC dc, const RECT& rect, COLORREF color) {
     const Brush brush(CreateSolidBrush(color));
     FillRect(dc, &rect, brush.get());
@@ -113,20 +84,22 @@ void drawPicture(const DRAWITEMSTRUCT& item, HBITMAP picture, COLORREF backgroun
         const int left = all.left + (all.right - all.left - info.bmWidth) / 2;
         const int top = all.top + (all.bottom - all.top - info.bmHeight) / 2;
         const MemoryDc source(dc);
-        const HGDIOBJ previous = SelectObject(source.get(), picture);
-        BitBlt(dc, left, top, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
-        SelectObject(source.get(), previous);
+        {
+            const SavedDc kept(source.get());
+            SelectObject(source.get(), picture);
+            BitBlt(dc, left, top, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+        }
 
         if (!IsWindowEnabled(item.hwndItem)) {
             // A veil of the background over the picture, as a disabled
             // picture looks.
             const MemoryDc veil(dc);
             const Bitmap dot(CreateCompatibleBitmap(dc, 1, 1));
-            const HGDIOBJ kept = SelectObject(veil.get(), dot.get());
+            const SavedDc kept(veil.get());
+            SelectObject(veil.get(), dot.get());
             SetPixel(veil.get(), 0, 0, background);
             const BLENDFUNCTION blend = {AC_SRC_OVER, 0, kDisabledFade, 0};
             AlphaBlend(dc, left, top, info.bmWidth, info.bmHeight, veil.get(), 0, 0, 1, 1, blend);
-            SelectObject(veil.get(), kept);
         }
     }
     if (GetFocus() == item.hwndItem) {

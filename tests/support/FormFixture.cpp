@@ -1,19 +1,14 @@
 #include "support/FormFixture.h"
 
+#include "app/WindowHost.h"
+
 namespace quibrant::test {
 
 FormFixture::FormFixture() {
-    // Controls as the window is built: hidden ones hidden, Text4 masked.
-    Frame1.setVisible(false);
-    Label2.setVisible(false);
-    Text3.setVisible(false);
-    Picture1_1.setVisible(false);
-    Option1_0.setVisible(false);
-    Option1_1.setVisible(false);
-    Text4.setPasswordChar("*");
-    Frame1.setCaption("Pravelda");
-    Label2.setCaption("Stat");
+    // Controls as every window starts.
+    showControlsAtStart(controls());
     Frame1.captionChanges = 0;
+    Frame2.captionChanges = 0;
     Label2.captionChanges = 0;
 }
 

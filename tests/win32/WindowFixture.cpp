@@ -85,9 +85,9 @@ std::string WindowFixture::text(const char* name) const {
 
 std::string WindowFixture::focusName() const {
     const HWND focus = GetFocus();
-    for (const quibrant::ControlSpec& spec : quibrant::formControls()) {
-        if (window->control(spec.name) == focus) {
-            return spec.name;
+    for (const quibrant::ControlDef& def : quibrant::formControls()) {
+        if (window->control(def.name) == focus) {
+            return def.name;
         }
     }
     return focus == nullptr ? "" : "?";

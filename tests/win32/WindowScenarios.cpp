@@ -2,14 +2,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "WindowFixture.h"
-#include "source/AccessCodeTable.h"
 #include "support/FormFixture.h"
 #include "win32/Utf16.h"
 
@@ -44,22 +41,7 @@ struct Scenario : WindowFixture {
         s.process = &exiting;
         return s;
     }
-
-    void clickButton(const char* name) { SendMessageW(control(name), BM_CLICK, 0, 0); }
 };
-
-std::string acceptedCode() {
-    for (const auto& entry : builtInAccessCodeTable()) {
-        if (entry.category != 0) {
-            return std::string(entry.code);
-        }
-    }
-    return "";
-}
-
-bool contains(const std::vector<std::string>& calls, const std::string& call) {
-    return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
 
 // The window is closed while a download's loop lets events run: the partial
 // download is discarded and the program ends there.
@@ -73,51 +55,11 @@ int closeInsideLoop() {
     return kDidNotEnd;
 }
 
-// A request that gets no answer: the watchdog's ticks end the program with
-// the time-out message once ten seconds have passed.
-int timeOut() {
-    Scenario s;
-    s.exiting.expected = [&s] {
-        return s.messages.shown.size() == 1 && s.messages.shown[0].title == "ERROR TIME OUT" &&
-               s.inet.cancels >= 1;
-    };
-    s.begin();
-    SetWindowTextW(s.control("Text4"), win32::widen(acceptedCode()).c_str());
-    SetFocus(s.control("Text4"));
-    s.pump();
-    s.clickButton("Command2");
-    s.clock.now += 11;
-    WindowFixture::waitFor([] { return false; });
-    return kDidNotEnd;
-}
-
-// "  Solo   Instalar" starts the file named in the destination box from its
-// own folder, and the program ends.
-int installOnly() {
-    Scenario s;
-    s.exiting.startable.insert("Quibrant_Setup.exe");
-    s.exiting.enterable.insert("C:\\");
-    s.exiting.expected = [&s] {
-        return contains(s.exiting.calls, "changeDirectory C:\\") &&
-               contains(s.exiting.calls, "startProgram Quibrant_Setup.exe") &&
-               s.messages.shown.empty();
-    };
-    s.begin();
-    s.clickButton("Command3");
-    return kDidNotEnd;
-}
-
 }  // namespace
 
 int playScenario(const std::string& name) {
     if (name == "close-inside-loop") {
         return closeInsideLoop();
-    }
-    if (name == "time-out") {
-        return timeOut();
-    }
-    if (name == "install-only") {
-        return installOnly();
     }
     return kUnknownScenario;
 }
