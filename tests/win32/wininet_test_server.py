@@ -19,9 +19,9 @@ authorizations_lock = threading.Lock()
 
 
 def load_server(path):
-    spec = importlib.util.spec_from_file_location("test_server", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("test_server", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
