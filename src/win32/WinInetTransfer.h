@@ -11,7 +11,7 @@
 
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
-#include "source/ServerConfig.h"
+#include "transfer/TransferFailures.h"
 #include "win32/WinInetHandle.h"
 #include "win32/WinInetRequest.h"
 #include "win32/WinInetUrl.h"
@@ -26,13 +26,9 @@ namespace quibrant::win32 {
 // flat whatever the file's size.
 class WinInetTransfer final : public platform::InternetTransfer {
   public:
-    // How long a body that has started may deliver nothing before the transfer
-    // fails, so that a stalled download never hangs for ever.
-    static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
-
-    // The user name and password go only to `server`'s main host, over HTTPS,
-    // and only when that host asks for them.
-    explicit WinInetTransfer(const ServerConfig& server = ServerConfig::builtIn());
+    // `mainServerBaseUrl` is the only origin that may receive the user name
+    // and password, over HTTPS and only when it asks for them.
+    explicit WinInetTransfer(const std::string& mainServerBaseUrl);
     ~WinInetTransfer() override;
     WinInetTransfer(const WinInetTransfer&) = delete;
     WinInetTransfer& operator=(const WinInetTransfer&) = delete;
@@ -45,7 +41,8 @@ class WinInetTransfer final : public platform::InternetTransfer {
     void setUserName(const std::string& user) override { userName_ = user; }
     std::string Password() const override { return password_; }
     void setPassword(const std::string& password) override { password_ = password; }
-    void setSetting14(std::int32_t value) override { setting14_ = value; }
+    // Nothing in a GET depends on it.
+    void setSetting14(std::int32_t /*value*/) override {}
     std::string URL() const override { return url_; }
     void setURL(const std::string& url) override { url_ = url; }
 
@@ -79,11 +76,11 @@ class WinInetTransfer final : public platform::InternetTransfer {
     // Lets the thread's pending window messages run; false when one of them
     // was the end of the program's message loop.
     bool pumpMessages();
-    // The end of the body: nothing when it arrived whole, else the failure.
-    void checkEnd(WinInetRequest::Progress progress);
-    [[noreturn]] void fail(const std::string& description);
-    std::string receivedSoFar() const;
-    std::optional<std::int64_t> announcedLength() const;
+    // The end of the body: nothing when the connection ended cleanly (the
+    // caller checks the length), else the failure.
+    void checkEnd(WinInetRequest::Progress ending);
+    [[noreturn]] void fail(platform::Failure failure);
+    transfer::BodyProgress bodyProgress() const;
 
     WindowHandle window_;
     StateChangedHandler handler_;
@@ -92,9 +89,8 @@ class WinInetTransfer final : public platform::InternetTransfer {
     std::string remoteHost_;
     std::string userName_;
     std::string password_;
-    std::int32_t setting14_ = 0;
     std::string url_;
-    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+    std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a posted notification whether its
     // request is still the current one.
@@ -103,7 +99,6 @@ class WinInetTransfer final : public platform::InternetTransfer {
     bool cancelled_ = false;
     bool ended_ = false;
     std::optional<platform::Failure> failure_;
-    std::int64_t handedOut_ = 0;
 
     // The block of the body the pieces are cut from.
     WinInetRequest::Block block_;

@@ -1,4 +1,4 @@
-#include "qt/InternetTransfer.h"
+#include "qt/QtInternetTransfer.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -31,8 +31,8 @@ long countOf(const std::vector<std::int16_t>& states, std::int16_t state) {
     return std::count(states.begin(), states.end(), state);
 }
 
-ServerConfig mainServer(const std::string& baseUrl) {
-    return ServerConfig{baseUrl, "transferencias.example", "prueba", "secreto"};
+std::string mainServer(const std::string& baseUrl) {
+    return baseUrl;
 }
 
 // Drives one request the way the window does: every state is recorded, and

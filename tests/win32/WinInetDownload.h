@@ -28,8 +28,8 @@ inline long countOf(const std::vector<std::int16_t>& states, std::int16_t state)
     return std::count(states.begin(), states.end(), state);
 }
 
-inline ServerConfig mainServer(const std::string& baseUrl) {
-    return ServerConfig{baseUrl, "transferencias.example", "prueba", "secreto"};
+inline std::string mainServer(const std::string& baseUrl) {
+    return baseUrl;
 }
 
 inline std::string lower(std::string text) {

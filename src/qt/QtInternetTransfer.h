@@ -12,7 +12,7 @@
 
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
-#include "source/ServerConfig.h"
+#include "transfer/TransferFailures.h"
 
 QT_BEGIN_NAMESPACE
 class QAuthenticator;
@@ -30,13 +30,9 @@ namespace quibrant::qt {
 // bounded buffer so that memory stays flat whatever the file's size.
 class QtInternetTransfer final : public platform::InternetTransfer {
   public:
-    // How long a body that has started may deliver nothing before the transfer
-    // fails, so that a stalled download never hangs for ever.
-    static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
-
-    // The user name and password go only to `server`'s main host, over HTTPS,
-    // and only when that host asks for them.
-    explicit QtInternetTransfer(const ServerConfig& server = ServerConfig::builtIn());
+    // `mainServerBaseUrl` is the only origin that may receive the user name
+    // and password, over HTTPS and only when it asks for them.
+    explicit QtInternetTransfer(const std::string& mainServerBaseUrl);
     ~QtInternetTransfer() override;
     QtInternetTransfer(const QtInternetTransfer&) = delete;
     QtInternetTransfer& operator=(const QtInternetTransfer&) = delete;
@@ -49,7 +45,8 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     void setUserName(const std::string& user) override { userName_ = user; }
     std::string Password() const override { return password_; }
     void setPassword(const std::string& password) override { password_ = password; }
-    void setSetting14(std::int32_t value) override { setting14_ = value; }
+    // Nothing in a GET depends on it.
+    void setSetting14(std::int32_t /*value*/) override {}
     std::string URL() const override { return url_; }
     void setURL(const std::string& url) override { url_ = url; }
 
@@ -85,10 +82,11 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     // Blocks, with events flowing, until the reply has bytes, has finished,
     // is cancelled or has delivered nothing for the stall timeout.
     void waitForData();
-    // The end of the body: nothing when it arrived whole, else the failure.
+    // The end of the body: nothing when the connection ended cleanly (the
+    // caller checks the length), else the failure.
     void checkEnd();
-    [[noreturn]] void fail(const std::string& description);
-    std::string receivedSoFar() const;
+    [[noreturn]] void fail(platform::Failure failure);
+    transfer::BodyProgress bodyProgress() const;
 
     std::unique_ptr<QNetworkAccessManager> manager_;
     ReplyPtr reply_;
@@ -98,9 +96,8 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     std::string remoteHost_;
     std::string userName_;
     std::string password_;
-    std::int32_t setting14_ = 0;
     std::string url_;
-    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+    std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a queued notification whether its
     // request is still the current one.
