@@ -85,10 +85,10 @@ void QtInternetTransfer::Execute(const std::string& operation) {
     if (operation != kGet) {
         throw transfer::transferFailure(transfer::TransferFault::kUnsupportedOperation, operation);
     }
-    const QUrl url = QUrl::fromUserInput(QString::fromStdString(url_));
+    const QUrl url = QUrl::fromUserInput(QString::fromStdString(URL()));
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != "https" && scheme != "http")) {
-        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, url_);
+        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, URL());
     }
 
     dropReply();
@@ -182,8 +182,8 @@ void QtInternetTransfer::onAuthentication(QNetworkReply* reply, QAuthenticator* 
         return;
     }
     credentialsGiven_ = true;
-    authenticator->setUser(QString::fromStdString(userName_));
-    authenticator->setPassword(QString::fromStdString(password_));
+    authenticator->setUser(QString::fromStdString(UserName()));
+    authenticator->setPassword(QString::fromStdString(Password()));
 }
 
 bool QtInternetTransfer::isMainServer(const QUrl& url) const {

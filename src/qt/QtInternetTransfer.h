@@ -13,6 +13,7 @@
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
 #include "transfer/TransferFailures.h"
+#include "transfer/TransferSettings.h"
 
 QT_BEGIN_NAMESPACE
 class QAuthenticator;
@@ -28,7 +29,7 @@ namespace quibrant::qt {
 // its progress raised as the component's state numbers on the thread that
 // created it (the window's), its body handed out in small pieces from a
 // bounded buffer so that memory stays flat whatever the file's size.
-class QtInternetTransfer final : public platform::InternetTransfer {
+class QtInternetTransfer final : public transfer::TransferSettings {
   public:
     // `mainServerBaseUrl` is the only origin that may receive the user name
     // and password, over HTTPS and only when it asks for them.
@@ -38,17 +39,6 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     QtInternetTransfer& operator=(const QtInternetTransfer&) = delete;
 
     void onStateChanged(StateChangedHandler handler) override;
-
-    std::string RemoteHost() const override { return remoteHost_; }
-    void setRemoteHost(const std::string& host) override { remoteHost_ = host; }
-    std::string UserName() const override { return userName_; }
-    void setUserName(const std::string& user) override { userName_ = user; }
-    std::string Password() const override { return password_; }
-    void setPassword(const std::string& password) override { password_ = password; }
-    // Nothing in a GET depends on it.
-    void setSetting14(std::int32_t /*value*/) override {}
-    std::string URL() const override { return url_; }
-    void setURL(const std::string& url) override { url_ = url; }
 
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
@@ -93,10 +83,6 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     StateChangedHandler handler_;
     QUrl mainServer_;
 
-    std::string remoteHost_;
-    std::string userName_;
-    std::string password_;
-    std::string url_;
     std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a queued notification whether its

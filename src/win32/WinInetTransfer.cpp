@@ -77,9 +77,9 @@ void WinInetTransfer::Execute(const std::string& operation) {
     if (operation != kGet) {
         throw transfer::transferFailure(transfer::TransferFault::kUnsupportedOperation, operation);
     }
-    std::optional<WebUrl> url = parseWebUrl(url_);
+    std::optional<WebUrl> url = parseWebUrl(URL());
     if (!url) {
-        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, url_);
+        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, URL());
     }
 
     dropRequest();
@@ -93,8 +93,8 @@ void WinInetTransfer::Execute(const std::string& operation) {
     WinInetRequest::Settings settings;
     settings.url = std::move(*url);
     settings.mainServer = mainServer_;
-    settings.userName = userName_;
-    settings.password = password_;
+    settings.userName = UserName();
+    settings.password = Password();
     settings.receiveTimeout = stallTimeout_ + kWorkerTimeoutMargin;
     settings.window = window_.get();
     settings.message = kStateMessage;

@@ -12,6 +12,7 @@
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
 #include "transfer/TransferFailures.h"
+#include "transfer/TransferSettings.h"
 #include "win32/WinInetHandle.h"
 #include "win32/WinInetRequest.h"
 #include "win32/WinInetUrl.h"
@@ -24,7 +25,7 @@ namespace quibrant::win32 {
 // message window; the request itself runs on a worker thread, and the body
 // reaches the caller in small pieces from a bounded queue, so memory stays
 // flat whatever the file's size.
-class WinInetTransfer final : public platform::InternetTransfer {
+class WinInetTransfer final : public transfer::TransferSettings {
   public:
     // `mainServerBaseUrl` is the only origin that may receive the user name
     // and password, over HTTPS and only when it asks for them.
@@ -34,17 +35,6 @@ class WinInetTransfer final : public platform::InternetTransfer {
     WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
     void onStateChanged(StateChangedHandler handler) override;
-
-    std::string RemoteHost() const override { return remoteHost_; }
-    void setRemoteHost(const std::string& host) override { remoteHost_ = host; }
-    std::string UserName() const override { return userName_; }
-    void setUserName(const std::string& user) override { userName_ = user; }
-    std::string Password() const override { return password_; }
-    void setPassword(const std::string& password) override { password_ = password; }
-    // Nothing in a GET depends on it.
-    void setSetting14(std::int32_t /*value*/) override {}
-    std::string URL() const override { return url_; }
-    void setURL(const std::string& url) override { url_ = url; }
 
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
@@ -86,10 +76,6 @@ class WinInetTransfer final : public platform::InternetTransfer {
     StateChangedHandler handler_;
     std::optional<WebUrl> mainServer_;
 
-    std::string remoteHost_;
-    std::string userName_;
-    std::string password_;
-    std::string url_;
     std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a posted notification whether its
