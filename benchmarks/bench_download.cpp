@@ -22,7 +22,7 @@
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
 #include "qt/DownloadWindow.h"
-#include "qt/InternetTransfer.h"
+#include "qt/QtInternetTransfer.h"
 #include "qt/TrustedAuthorities.h"
 
 namespace {
@@ -97,7 +97,7 @@ int main(int argc, char* argv[]) {
     ReportingMessages messages;
     const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 
-    qt::QtInternetTransfer inet(server);
+    qt::QtInternetTransfer inet(server.MainServerBaseUrl);
     qt::DownloadWindow window(services, inet, server);
     window.show();
     const std::string code = argv[3];

@@ -11,9 +11,10 @@
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
 #include "qt/DownloadWindow.h"
-#include "qt/InternetTransfer.h"
+#include "qt/QtInternetTransfer.h"
 #include "qt/QtMessageBoxes.h"
 #include "qt/TrustedAuthorities.h"
+#include "source/ServerConfig.h"
 
 int main(int argc, char* argv[]) {
     using namespace quibrant;
@@ -34,7 +35,7 @@ int main(int argc, char* argv[]) {
 
     const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 
-    qt::QtInternetTransfer inet;
+    qt::QtInternetTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
     qt::DownloadWindow window(services, inet);
     window.show();
     return QApplication::exec();

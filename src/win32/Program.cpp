@@ -35,7 +35,7 @@ int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& option
     const Services services{&environment, &fileSystems, &shells, &process, &clock, messages};
 
     const ServerConfig server = options.server.value_or(ServerConfig::builtIn());
-    WinInetTransfer inet(server);
+    WinInetTransfer inet(server.MainServerBaseUrl);
     std::unique_ptr<DownloadWindow> window;
     try {
         window = std::make_unique<DownloadWindow>(instance, services, inet, server);

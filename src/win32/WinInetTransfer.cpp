@@ -1,7 +1,6 @@
 #include "win32/WinInetTransfer.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "win32/Win32Failure.h"
 #include "win32/WinInetErrors.h"
@@ -19,25 +18,13 @@ constexpr std::chrono::milliseconds kWorkerTimeoutMargin{1000};
 // A window that keeps producing messages must not keep a piece waiting.
 constexpr int kMaxMessagesPerPump = 64;
 
-constexpr const char* kUnsupportedOperation =
-    "El componente de transferencia no admite la operación ";
-constexpr const char* kInvalidAddress = "La dirección de descarga no es válida: ";
 constexpr const char* kNoWindow = "No se pudo preparar la descarga";
-constexpr const char* kNoRequest = "No hay ninguna descarga en curso.";
-constexpr const char* kCancelled = "La descarga se canceló.";
-constexpr const char* kStalledStart = "La descarga se detuvo: el servidor no envió datos durante ";
-constexpr const char* kStalledSeconds = " segundos";
-constexpr const char* kInterrupted = "La descarga se interrumpió: ";
-constexpr const char* kConnectionClosed = "el servidor cerró la conexión";
-constexpr const char* kErrorNumber = " (error ";
-constexpr const char* kReceived = "se recibieron ";
-constexpr const char* kOf = " de ";
-constexpr const char* kBytes = " bytes";
+constexpr const char* kErrorNumber = "error ";
 
 }  // namespace
 
-WinInetTransfer::WinInetTransfer(const ServerConfig& server)
-    : mainServer_(parseWebUrl(server.MainServerBaseUrl)) {
+WinInetTransfer::WinInetTransfer(const std::string& mainServerBaseUrl)
+    : mainServer_(parseWebUrl(mainServerBaseUrl)) {
     static const ATOM registered = [] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
@@ -88,13 +75,11 @@ void WinInetTransfer::deliver(WPARAM generation, std::int16_t state) {
 
 void WinInetTransfer::Execute(const std::string& operation) {
     if (operation != kGet) {
-        throw platform::Failure(platform::errors::kInvalidPropertyValue,
-                                kUnsupportedOperation + operation + ".");
+        throw transfer::transferFailure(transfer::TransferFault::kUnsupportedOperation, operation);
     }
-    std::optional<WebUrl> url = parseWebUrl(url_);
+    std::optional<WebUrl> url = parseWebUrl(URL());
     if (!url) {
-        throw platform::Failure(platform::errors::kTransferFailed,
-                                kInvalidAddress + std::string("«") + url_ + "».");
+        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, URL());
     }
 
     dropRequest();
@@ -102,15 +87,14 @@ void WinInetTransfer::Execute(const std::string& operation) {
     cancelled_ = false;
     ended_ = false;
     failure_.reset();
-    handedOut_ = 0;
     block_ = WinInetRequest::Block{};
     blockPos_ = 0;
 
     WinInetRequest::Settings settings;
     settings.url = std::move(*url);
     settings.mainServer = mainServer_;
-    settings.userName = userName_;
-    settings.password = password_;
+    settings.userName = UserName();
+    settings.password = Password();
     settings.receiveTimeout = stallTimeout_ + kWorkerTimeoutMargin;
     settings.window = window_.get();
     settings.message = kStateMessage;
@@ -157,7 +141,7 @@ std::string_view WinInetTransfer::GetChunk(std::int16_t size) {
         throw *failure_;
     }
     if (!request_) {
-        throw platform::Failure(platform::errors::kTransferFailed, kNoRequest);
+        throw transfer::transferFailure(transfer::TransferFault::kNoRequest);
     }
     for (;;) {
         if (blockPos_ < block_.size) {
@@ -165,11 +149,10 @@ std::string_view WinInetTransfer::GetChunk(std::int16_t size) {
                 std::min(static_cast<std::size_t>(size), block_.size - blockPos_);
             const std::string_view chunk(block_.data.get() + blockPos_, piece);
             blockPos_ += piece;
-            handedOut_ += static_cast<std::int64_t>(piece);
             return chunk;
         }
         if (cancelled_) {
-            fail(kCancelled);
+            fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
         }
         if (ended_) {
             return {};
@@ -199,11 +182,9 @@ void WinInetTransfer::waitForData() {
     const auto deadline = request->lastArrival() + stallTimeout_;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
-        const std::string description = kStalledStart +
-                                        std::to_string(stallTimeout_.count() / 1000) +
-                                        kStalledSeconds + "; " + receivedSoFar() + ".";
+        platform::Failure failure = transfer::stalledBody(stallTimeout_, bodyProgress());
         request->cancel();
-        fail(description);
+        fail(std::move(failure));
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
     const HANDLE arrivals = request->arrivals();
@@ -213,13 +194,13 @@ void WinInetTransfer::waitForData() {
     // The window may have cancelled or replaced the request while its
     // messages ran; a replaced one is no business of this call any more.
     if (generation != generation_) {
-        throw platform::Failure(platform::errors::kTransferFailed, kCancelled);
+        throw transfer::transferFailure(transfer::TransferFault::kCancelled);
     }
     if (quitting) {
         Cancel();
     }
     if (cancelled_) {
-        fail(kCancelled);
+        fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
 }
 
@@ -243,49 +224,26 @@ bool WinInetTransfer::pumpMessages() {
     return true;
 }
 
-void WinInetTransfer::checkEnd(WinInetRequest::Progress progress) {
-    if (progress == WinInetRequest::Progress::Failed) {
+void WinInetTransfer::checkEnd(WinInetRequest::Progress ending) {
+    if (ending == WinInetRequest::Progress::Failed) {
         const std::string noAnswer = request_->failureDescription();
         if (!noAnswer.empty()) {
-            fail(noAnswer);
+            fail(platform::Failure(platform::errors::kTransferFailed, noAnswer));
         }
         const DWORD error = request_->error();
-        fail(kInterrupted + describeInternetError(error) + "; " + receivedSoFar() + kErrorNumber +
-             std::to_string(error) + ").");
-    }
-    // A connection closed early can look like a normal end; the announced
-    // length tells the difference.
-    const std::optional<std::int64_t> announced = announcedLength();
-    if (announced && handedOut_ < *announced) {
-        fail(kInterrupted + std::string(kConnectionClosed) + "; " + receivedSoFar() + ".");
+        fail(transfer::brokenBody(describeInternetError(error), bodyProgress(),
+                                  kErrorNumber + std::to_string(error)));
     }
 }
 
-void WinInetTransfer::fail(const std::string& description) {
-    failure_.emplace(platform::errors::kTransferFailed, description);
+void WinInetTransfer::fail(platform::Failure failure) {
+    failure_.emplace(std::move(failure));
     throw *failure_;
 }
 
-std::optional<std::int64_t> WinInetTransfer::announcedLength() const {
+transfer::BodyProgress WinInetTransfer::bodyProgress() const {
     const auto answer = request_ ? request_->answer() : nullptr;
-    if (!answer) {
-        return std::nullopt;
-    }
-    const std::string value = headerOf(*answer, "Content-Length");
-    if (value.empty() || value.size() > 18 ||
-        !std::all_of(value.begin(), value.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
-        return std::nullopt;
-    }
-    return std::stoll(value);
-}
-
-std::string WinInetTransfer::receivedSoFar() const {
-    std::string text = kReceived + std::to_string(request_ ? request_->received() : 0);
-    if (const std::optional<std::int64_t> announced = announcedLength()) {
-        text += kOf + std::to_string(*announced);
-    }
-    return text + kBytes;
+    return {request_ ? request_->received() : 0, answer ? headerOf(*answer, "Content-Length") : ""};
 }
 
 void WinInetTransfer::Cancel() {

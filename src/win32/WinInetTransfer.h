@@ -11,7 +11,8 @@
 
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
-#include "source/ServerConfig.h"
+#include "transfer/TransferFailures.h"
+#include "transfer/TransferSettings.h"
 #include "win32/WinInetHandle.h"
 #include "win32/WinInetRequest.h"
 #include "win32/WinInetUrl.h"
@@ -24,30 +25,16 @@ namespace quibrant::win32 {
 // message window; the request itself runs on a worker thread, and the body
 // reaches the caller in small pieces from a bounded queue, so memory stays
 // flat whatever the file's size.
-class WinInetTransfer final : public platform::InternetTransfer {
+class WinInetTransfer final : public transfer::TransferSettings {
   public:
-    // How long a body that has started may deliver nothing before the transfer
-    // fails, so that a stalled download never hangs for ever.
-    static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
-
-    // The user name and password go only to `server`'s main host, over HTTPS,
-    // and only when that host asks for them.
-    explicit WinInetTransfer(const ServerConfig& server = ServerConfig::builtIn());
+    // `mainServerBaseUrl` is the only origin that may receive the user name
+    // and password, over HTTPS and only when it asks for them.
+    explicit WinInetTransfer(const std::string& mainServerBaseUrl);
     ~WinInetTransfer() override;
     WinInetTransfer(const WinInetTransfer&) = delete;
     WinInetTransfer& operator=(const WinInetTransfer&) = delete;
 
     void onStateChanged(StateChangedHandler handler) override;
-
-    std::string RemoteHost() const override { return remoteHost_; }
-    void setRemoteHost(const std::string& host) override { remoteHost_ = host; }
-    std::string UserName() const override { return userName_; }
-    void setUserName(const std::string& user) override { userName_ = user; }
-    std::string Password() const override { return password_; }
-    void setPassword(const std::string& password) override { password_ = password; }
-    void setSetting14(std::int32_t value) override { setting14_ = value; }
-    std::string URL() const override { return url_; }
-    void setURL(const std::string& url) override { url_ = url; }
 
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
@@ -79,22 +66,17 @@ class WinInetTransfer final : public platform::InternetTransfer {
     // Lets the thread's pending window messages run; false when one of them
     // was the end of the program's message loop.
     bool pumpMessages();
-    // The end of the body: nothing when it arrived whole, else the failure.
-    void checkEnd(WinInetRequest::Progress progress);
-    [[noreturn]] void fail(const std::string& description);
-    std::string receivedSoFar() const;
-    std::optional<std::int64_t> announcedLength() const;
+    // The end of the body: nothing when the connection ended cleanly (the
+    // caller checks the length), else the failure.
+    void checkEnd(WinInetRequest::Progress ending);
+    [[noreturn]] void fail(platform::Failure failure);
+    transfer::BodyProgress bodyProgress() const;
 
     WindowHandle window_;
     StateChangedHandler handler_;
     std::optional<WebUrl> mainServer_;
 
-    std::string remoteHost_;
-    std::string userName_;
-    std::string password_;
-    std::int32_t setting14_ = 0;
-    std::string url_;
-    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+    std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a posted notification whether its
     // request is still the current one.
@@ -103,7 +85,6 @@ class WinInetTransfer final : public platform::InternetTransfer {
     bool cancelled_ = false;
     bool ended_ = false;
     std::optional<platform::Failure> failure_;
-    std::int64_t handedOut_ = 0;
 
     // The block of the body the pieces are cut from.
     WinInetRequest::Block block_;

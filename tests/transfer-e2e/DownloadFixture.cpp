@@ -10,14 +10,6 @@
 
 namespace quibrant::test {
 
-namespace {
-
-ServerConfig testServer(const std::string& baseUrl) {
-    return ServerConfig{baseUrl, "transferencias.example", "prueba", "secreto"};
-}
-
-}  // namespace
-
 std::string RecordingProcess::listName(const std::string& path, bool) {
     if (!exists(path)) {
         return "";
@@ -27,7 +19,7 @@ std::string RecordingProcess::listName(const std::string& path, bool) {
 }
 
 DownloadFixture::DownloadFixture(const std::string& serverBaseUrl)
-    : inet(testServer(serverBaseUrl)), serverBaseUrl_(serverBaseUrl) {
+    : inet(serverBaseUrl), serverBaseUrl_(serverBaseUrl) {
     if (!dir_.isValid()) {
         throw std::runtime_error("no temporary folder");
     }
@@ -68,7 +60,8 @@ DownloadForm& DownloadFixture::open() {
     s.fileSystems = files_;
     s.process = &realProcess;
     s.clock = clock_;
-    form = std::make_unique<DownloadForm>(c, s, testServer(serverBaseUrl_));
+    form = std::make_unique<DownloadForm>(
+        c, s, ServerConfig{serverBaseUrl_, "transferencias.example", "prueba", "secreto"});
     inet.onStateChanged([this](std::int16_t state) {
         try {
             form->Inet1_StateChanged(state);

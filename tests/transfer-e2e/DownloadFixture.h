@@ -7,7 +7,7 @@
 #include <string>
 
 #include "posix/PosixFileSystem.h"
-#include "qt/InternetTransfer.h"
+#include "qt/QtInternetTransfer.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {

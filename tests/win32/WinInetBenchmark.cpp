@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/Failure.h"
-#include "source/ServerConfig.h"
 #include "win32/Utf16.h"
 #include "win32/WinInetTransfer.h"
 
@@ -20,7 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     using namespace quibrant;
     const std::string url = win32::narrow(argv[1]);
-    win32::WinInetTransfer inet(ServerConfig{url, "", "", ""});
+    win32::WinInetTransfer inet(url);
     std::int64_t bytes = 0;
     bool done = false;
     std::string failure;

@@ -12,7 +12,8 @@
 
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
-#include "source/ServerConfig.h"
+#include "transfer/TransferFailures.h"
+#include "transfer/TransferSettings.h"
 
 QT_BEGIN_NAMESPACE
 class QAuthenticator;
@@ -28,30 +29,16 @@ namespace quibrant::qt {
 // its progress raised as the component's state numbers on the thread that
 // created it (the window's), its body handed out in small pieces from a
 // bounded buffer so that memory stays flat whatever the file's size.
-class QtInternetTransfer final : public platform::InternetTransfer {
+class QtInternetTransfer final : public transfer::TransferSettings {
   public:
-    // How long a body that has started may deliver nothing before the transfer
-    // fails, so that a stalled download never hangs for ever.
-    static constexpr std::chrono::milliseconds kDefaultStallTimeout{60000};
-
-    // The user name and password go only to `server`'s main host, over HTTPS,
-    // and only when that host asks for them.
-    explicit QtInternetTransfer(const ServerConfig& server = ServerConfig::builtIn());
+    // `mainServerBaseUrl` is the only origin that may receive the user name
+    // and password, over HTTPS and only when it asks for them.
+    explicit QtInternetTransfer(const std::string& mainServerBaseUrl);
     ~QtInternetTransfer() override;
     QtInternetTransfer(const QtInternetTransfer&) = delete;
     QtInternetTransfer& operator=(const QtInternetTransfer&) = delete;
 
     void onStateChanged(StateChangedHandler handler) override;
-
-    std::string RemoteHost() const override { return remoteHost_; }
-    void setRemoteHost(const std::string& host) override { remoteHost_ = host; }
-    std::string UserName() const override { return userName_; }
-    void setUserName(const std::string& user) override { userName_ = user; }
-    std::string Password() const override { return password_; }
-    void setPassword(const std::string& password) override { password_ = password; }
-    void setSetting14(std::int32_t value) override { setting14_ = value; }
-    std::string URL() const override { return url_; }
-    void setURL(const std::string& url) override { url_ = url; }
 
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
@@ -85,22 +72,18 @@ class QtInternetTransfer final : public platform::InternetTransfer {
     // Blocks, with events flowing, until the reply has bytes, has finished,
     // is cancelled or has delivered nothing for the stall timeout.
     void waitForData();
-    // The end of the body: nothing when it arrived whole, else the failure.
+    // The end of the body: nothing when the connection ended cleanly (the
+    // caller checks the length), else the failure.
     void checkEnd();
-    [[noreturn]] void fail(const std::string& description);
-    std::string receivedSoFar() const;
+    [[noreturn]] void fail(platform::Failure failure);
+    transfer::BodyProgress bodyProgress() const;
 
     std::unique_ptr<QNetworkAccessManager> manager_;
     ReplyPtr reply_;
     StateChangedHandler handler_;
     QUrl mainServer_;
 
-    std::string remoteHost_;
-    std::string userName_;
-    std::string password_;
-    std::int32_t setting14_ = 0;
-    std::string url_;
-    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+    std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
 
     // Per request. The generation tells a queued notification whether its
     // request is still the current one.

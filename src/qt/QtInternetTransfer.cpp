@@ -1,4 +1,4 @@
-#include "qt/InternetTransfer.h"
+#include "qt/QtInternetTransfer.h"
 
 #include <QAuthenticator>
 #include <QEventLoop>
@@ -19,22 +19,12 @@ constexpr const char* kGet = "GET";
 constexpr qint64 kReplyBufferSize = 1024 * 1024;
 constexpr qsizetype kLocalReadSize = 64 * 1024;
 
-constexpr const char* kUnsupportedOperation =
-    "El componente de transferencia no admite la operación ";
-constexpr const char* kInvalidAddress = "La dirección de descarga no es válida: ";
-constexpr const char* kNoRequest = "No hay ninguna descarga en curso.";
-constexpr const char* kCancelled = "La descarga se canceló.";
-constexpr const char* kStalledStart = "La descarga se detuvo: el servidor no envió datos durante ";
-constexpr const char* kStalledSeconds = " segundos";
-constexpr const char* kInterrupted = "La descarga se interrumpió: ";
+// What broke the connection, as the user reads it in the failure.
 constexpr const char* kConnectionClosed = "el servidor cerró la conexión";
 constexpr const char* kConnectionReset = "se perdió la conexión con el servidor";
 constexpr const char* kTimedOut = "la red dejó de responder";
 constexpr const char* kProtocolError = "el servidor envió una respuesta no válida";
 constexpr const char* kNetworkError = "falló la red";
-constexpr const char* kReceived = "se recibieron ";
-constexpr const char* kOf = " de ";
-constexpr const char* kBytes = " bytes";
 
 std::string describeError(QNetworkReply::NetworkError error) {
     switch (error) {
@@ -68,9 +58,9 @@ void QtInternetTransfer::DeleteLater::operator()(QObject* object) const {
     object->deleteLater();
 }
 
-QtInternetTransfer::QtInternetTransfer(const ServerConfig& server)
+QtInternetTransfer::QtInternetTransfer(const std::string& mainServerBaseUrl)
     : manager_(std::make_unique<QNetworkAccessManager>()),
-      mainServer_(QUrl(QString::fromStdString(server.MainServerBaseUrl))) {
+      mainServer_(QUrl(QString::fromStdString(mainServerBaseUrl))) {
     // Users behind a company proxy expect the program to use the one their
     // system is set up with.
     QNetworkProxyFactory::setUseSystemConfiguration(true);
@@ -93,14 +83,12 @@ void QtInternetTransfer::onStateChanged(StateChangedHandler handler) {
 
 void QtInternetTransfer::Execute(const std::string& operation) {
     if (operation != kGet) {
-        throw platform::Failure(platform::errors::kInvalidPropertyValue,
-                                kUnsupportedOperation + operation + ".");
+        throw transfer::transferFailure(transfer::TransferFault::kUnsupportedOperation, operation);
     }
-    const QUrl url = QUrl::fromUserInput(QString::fromStdString(url_));
+    const QUrl url = QUrl::fromUserInput(QString::fromStdString(URL()));
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != "https" && scheme != "http")) {
-        throw platform::Failure(platform::errors::kTransferFailed,
-                                kInvalidAddress + std::string("«") + url_ + "».");
+        throw transfer::transferFailure(transfer::TransferFault::kInvalidAddress, URL());
     }
 
     dropReply();
@@ -194,8 +182,8 @@ void QtInternetTransfer::onAuthentication(QNetworkReply* reply, QAuthenticator* 
         return;
     }
     credentialsGiven_ = true;
-    authenticator->setUser(QString::fromStdString(userName_));
-    authenticator->setPassword(QString::fromStdString(password_));
+    authenticator->setUser(QString::fromStdString(UserName()));
+    authenticator->setPassword(QString::fromStdString(Password()));
 }
 
 bool QtInternetTransfer::isMainServer(const QUrl& url) const {
@@ -262,7 +250,7 @@ std::string_view QtInternetTransfer::GetChunk(std::int16_t size) {
         throw *failure_;
     }
     if (!reply_) {
-        throw platform::Failure(platform::errors::kTransferFailed, kNoRequest);
+        throw transfer::transferFailure(transfer::TransferFault::kNoRequest);
     }
     for (;;) {
         if (bufferPos_ < bufferEnd_) {
@@ -273,7 +261,7 @@ std::string_view QtInternetTransfer::GetChunk(std::int16_t size) {
             return chunk;
         }
         if (cancelled_) {
-            fail(kCancelled);
+            fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
         }
         // One buffer, allocated once: a fresh block for every read costs more
         // in page faults than the copy itself.
@@ -314,50 +302,33 @@ void QtInternetTransfer::waitForData() {
 
     // The window may have cancelled or replaced the request while its events ran.
     if (cancelled_ || generation != generation_ || !reply_) {
-        fail(kCancelled);
+        fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
     if (stalled && reply_->bytesAvailable() == 0 && !reply_->isFinished()) {
-        const std::string description = kStalledStart +
-                                        std::to_string(stallTimeout_.count() / 1000) +
-                                        kStalledSeconds + "; " + receivedSoFar() + ".";
+        platform::Failure failure = transfer::stalledBody(stallTimeout_, bodyProgress());
         reply_->abort();
-        fail(description);
+        fail(std::move(failure));
     }
 }
 
 void QtInternetTransfer::checkEnd() {
     const QNetworkReply::NetworkError error = reply_->error();
     if (error == QNetworkReply::OperationCanceledError || cancelled_) {
-        fail(kCancelled);
+        fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
     if (error != QNetworkReply::NoError && !isHttpStatusError(error)) {
-        fail(kInterrupted + describeError(error) + "; " + receivedSoFar() + " (" +
-             reply_->errorString().toStdString() + ").");
-    }
-    // A connection closed early can look like a normal end; the announced
-    // length tells the difference.
-    bool known = false;
-    const qlonglong announced =
-        reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-    if (known && received_ < announced) {
-        fail(kInterrupted + std::string(kConnectionClosed) + "; " + receivedSoFar() + ".");
+        fail(transfer::brokenBody(describeError(error), bodyProgress(),
+                                  reply_->errorString().toStdString()));
     }
 }
 
-void QtInternetTransfer::fail(const std::string& description) {
-    failure_.emplace(platform::errors::kTransferFailed, description);
+void QtInternetTransfer::fail(platform::Failure failure) {
+    failure_.emplace(std::move(failure));
     throw *failure_;
 }
 
-std::string QtInternetTransfer::receivedSoFar() const {
-    std::string text = kReceived + std::to_string(received_);
-    bool known = false;
-    const qlonglong announced =
-        reply_ ? reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known) : 0;
-    if (known) {
-        text += kOf + std::to_string(announced);
-    }
-    return text + kBytes;
+transfer::BodyProgress QtInternetTransfer::bodyProgress() const {
+    return {received_, reply_ ? reply_->rawHeader("Content-Length").toStdString() : ""};
 }
 
 void QtInternetTransfer::Cancel() {

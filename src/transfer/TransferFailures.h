@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/Failure.h"
+
+namespace quibrant::transfer {
+
+// The failures a transfer component reports while it issues a request or
+// hands out its body, worded once for every component. Each returns the
+// Failure for the component to throw.
+
+// How long a body that has started may deliver nothing before the transfer
+// fails, so that a stalled download never hangs for ever.
+inline constexpr std::chrono::milliseconds kStallLimit{60000};
+
+// How far the body got: the bytes received from the network, and the
+// "Content-Length" header as the server sent it ("" when it sent none).
+struct BodyProgress {
+    std::int64_t received = 0;
+    std::string announced;
+};
+
+// What went wrong, as the component saw it.
+enum class TransferFault {
+    // The caller asked for an operation other than GET; `subject` names it.
+    kUnsupportedOperation,
+    // The address is not an HTTP(S) address of a server; `subject` is it.
+    kInvalidAddress,
+    // A piece was asked for before any request.
+    kNoRequest,
+    // The caller cancelled the request, or the window closed meanwhile.
+    kCancelled,
+};
+
+platform::Failure transferFailure(TransferFault fault, const std::string& subject = "");
+
+// The body delivered nothing for `limit`.
+platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgress& progress);
+
+// The connection broke (reset, network error) while the body arrived:
+// `cause` says what broke, in words, and `detail` is the component's own
+// account of it, e.g. its error number, for support.
+platform::Failure brokenBody(const std::string& cause, const BodyProgress& progress,
+                             const std::string& detail);
+
+}  // namespace quibrant::transfer
