@@ -298,20 +298,30 @@ TYPED_TEST_P(TransferContract, GivesTheCredentialsOnlyToTheMainServerOverHttps) 
         Server asked;
         std::string password;
         int status;
+        int attempts;
     };
-    for (const Case& c : {Case{Server::kTrusted, Server::kTrusted, "secreto", 200},
-                          Case{Server::kOtherName, Server::kTrusted, "secreto", 401},
-                          Case{Server::kOtherHost, Server::kTrusted, "secreto", 401},
-                          Case{Server::kPlain, Server::kPlain, "secreto", 401},
-                          Case{Server::kTrusted, Server::kTrusted, "malo", 401}}) {
+    const auto authorizations = [this] {
+        const auto counter = this->make();
+        typename TestFixture::Download count(*counter);
+        count.start(this->trusted("/authorizations"));
+        EXPECT_TRUE(count.run());
+        return std::stoi(count.body);
+    };
+    for (const Case& c : {Case{Server::kTrusted, Server::kTrusted, "secreto", 200, 1},
+                          Case{Server::kOtherName, Server::kTrusted, "secreto", 401, 0},
+                          Case{Server::kOtherHost, Server::kTrusted, "secreto", 401, 0},
+                          Case{Server::kPlain, Server::kPlain, "secreto", 401, 0},
+                          Case{Server::kTrusted, Server::kTrusted, "malo", 401, 1}}) {
         const std::string main = this->url(c.main, "/");
         SCOPED_TRACE(main + " " + c.password);
+        const int before = authorizations();
         const auto inet = this->make(main);
         typename TestFixture::Download download(*inet);
         download.start(this->url(c.asked, "/auth/5"), c.password);
         ASSERT_TRUE(download.run());
         EXPECT_EQ(inet->responseCode(), c.status);
         EXPECT_EQ(download.body == this->pattern(5), c.status == 200);
+        EXPECT_EQ(authorizations() - before, c.attempts);
     }
 }
 

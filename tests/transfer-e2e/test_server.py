@@ -35,11 +35,17 @@ class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     config = {}
     tunnels = 0
+    # How many requests carried an "Authorization" header so far.
+    authorizations = 0
+    authorizations_lock = threading.Lock()
 
     def log_message(self, *args):
         pass
 
     def do_GET(self):
+        if self.headers.get("Authorization") is not None:
+            with Handler.authorizations_lock:
+                Handler.authorizations += 1
         parts = [p for p in self.path.split("?")[0].split("/") if p]
         route = parts[0] if parts else ""
         args = parts[1:]
@@ -196,6 +202,9 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             sent += piece
             time.sleep(pause)
+
+    def route_authorizations(self):
+        self.answer(200, str(Handler.authorizations).encode())
 
     def route_auth(self, size):
         expected = "Basic " + base64.b64encode(

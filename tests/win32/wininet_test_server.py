@@ -5,18 +5,12 @@ The Windows tests run under wine and cannot start Linux programs, so the
 server is started beforehand by run-wininet-tests.sh, on ports the test
 program is told of. It listens on BASE (the trusted certificate), BASE+1 (a
 certificate for another host), BASE+2 (an untrusted authority) and BASE+3
-(plain HTTP); nothing listens on BASE+4. It adds routes that show what the
+(plain HTTP); nothing listens on BASE+4. It adds a route that shows what the
 client sent, and a redirect to the name the trusted certificate is for.
 """
 
 import argparse
 import importlib.util
-import threading
-
-# How many requests carried an "Authorization" header so far.
-authorizations = 0
-authorizations_lock = threading.Lock()
-
 
 def load_server(path):
     found = importlib.util.spec_from_file_location("test_server", path)
@@ -32,21 +26,9 @@ def main():
     server = load_server(options.script)
     Handler = server.Handler
 
-    original_get = Handler.do_GET
-
-    def do_get(self):
-        global authorizations
-        if self.headers.get("Authorization") is not None:
-            with authorizations_lock:
-                authorizations += 1
-        original_get(self)
-
     def route_headers(self):
         """The request's header lines as the body."""
         self.answer(200, str(self.headers).encode("latin-1"))
-
-    def route_authorizations(self):
-        self.answer(200, str(authorizations).encode())
 
     def route_redirect_name(self, size):
         """A redirect to the name the trusted certificate is for."""
@@ -56,9 +38,7 @@ def main():
     def route_redirect_relative(self, size):
         self.answer(301, b"", "Moved Permanently", [("Location", "/ok/%s" % size)])
 
-    Handler.do_GET = do_get
     Handler.route_headers = route_headers
-    Handler.route_authorizations = route_authorizations
     Handler.route_redirect_name = route_redirect_name
     Handler.route_redirect_relative = route_redirect_relative
 
