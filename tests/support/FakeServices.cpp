@@ -82,7 +82,7 @@ class FakeShortcut : public platform::ShortcutObject {
     }
     void Save() override {
         if (shell_.failSave) {
-            throw platform::Failure(70, "Permiso denegado.");
+            throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado.");
         }
         shell_.saved.push_back(saved_);
     }
@@ -208,7 +208,8 @@ std::unique_ptr<platform::FileSystem> FakeFileSystemFactory::createFileSystem() 
 void FakeProcess::changeDrive(char letter) {
     calls.push_back(std::string("changeDrive ") + letter);
     if (!std::isalpha(static_cast<unsigned char>(letter))) {
-        throw platform::Failure(68, "La unidad no está disponible.");
+        throw platform::Failure(platform::errors::kDeviceUnavailable,
+                                "La unidad no está disponible.");
     }
 }
 
@@ -240,7 +241,8 @@ void FakeProcess::end() {
 
 std::unique_ptr<platform::ShellObject> FakeShellFactory::createObject(const std::string& progId) {
     if (failCreate || lower(progId) != "wscript.shell") {
-        throw platform::Failure(429, "No se pudo crear el objeto " + progId + ".");
+        throw platform::Failure(platform::errors::kCannotCreateObject,
+                                "No se pudo crear el objeto " + progId + ".");
     }
     ++created;
     return std::make_unique<FakeShell>(*this);
