@@ -5,7 +5,7 @@
 #include "platform/Failure.h"
 #include "support/FailureNumber.h"
 #include "support/FormFixture.h"
-#include "win32/Win32Com.h"
+#include "win32/Win32Handles.h"
 #include "win32/Win32Process.h"
 #include "win32/Win32Shell.h"
 
