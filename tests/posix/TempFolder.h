@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -19,7 +21,8 @@ class TempFolder {
         char pattern[] = "/tmp/quibrant-posix-XXXXXX";
         const char* made = mkdtemp(pattern);
         EXPECT_NE(made, nullptr);
-        root_ = made != nullptr ? made : "";
+        // Canonical, as the services answer with canonical paths.
+        root_ = made != nullptr ? std::filesystem::canonical(made).string() : "";
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -73,29 +76,41 @@ inline bool waitForFile(const std::string& path) {
     return false;
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedVariable {
+// Sets and removes environment variables for one test and puts the old
+// values back when it ends.
+class ScopedEnvironment {
   public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        const char* old = getenv(name);
-        had_ = old != nullptr;
-        old_ = had_ ? old : "";
-        setenv(name, value.c_str(), 1);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-    ~ScopedVariable() {
-        if (had_) {
-            setenv(name_, old_.c_str(), 1);
-        } else {
-            unsetenv(name_);
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
         }
     }
 
+    void set(const std::string& name, const std::string& value) {
+        save(name);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    void unset(const std::string& name) {
+        save(name);
+        unsetenv(name.c_str());
+    }
+
   private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
+    void save(const std::string& name) {
+        if (saved_.count(name) == 0) {
+            const char* old = getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+    }
+
+    std::map<std::string, std::optional<std::string>> saved_;
 };
 
 }  // namespace quibrant::test

@@ -28,12 +28,11 @@ TEST(WinePathsTest, DrivePathsGoThroughThePrefixInEitherSpelling) {
 }
 
 TEST(WinePathsTest, PrefixComesFromTheEnvironmentOrTheHomeFolder) {
-    {
-        ScopedVariable prefix("WINEPREFIX", "/opt/prefijo");
-        EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/opt/prefijo");
-    }
-    ScopedVariable prefix("WINEPREFIX", "");
-    ScopedVariable home("HOME", "/home/ana");
+    ScopedEnvironment variables;
+    variables.set("WINEPREFIX", "/opt/prefijo");
+    EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/opt/prefijo");
+    variables.set("WINEPREFIX", "");
+    variables.set("HOME", "/home/ana");
     EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/home/ana/.wine");
 }
 

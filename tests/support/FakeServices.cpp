@@ -50,6 +50,9 @@ class FakeBinaryFile : public platform::BinaryFile {
   public:
     FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     void write(const char* data, std::size_t size) override {
+        if (closed_) {
+            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
+        }
         if (fs_.diskSpace) {
             if (size > *fs_.diskSpace) {
                 throw platform::Failure(platform::errors::kDiskFull,
@@ -61,6 +64,7 @@ class FakeBinaryFile : public platform::BinaryFile {
     }
     void close() override {
         fs_.calls.push_back("close " + path_);
+        closed_ = true;
         if (fs_.failingClose.count(path_) != 0) {
             throw platform::Failure(platform::errors::kDiskFull,
                                     "No hay espacio suficiente en el disco.");
@@ -70,6 +74,7 @@ class FakeBinaryFile : public platform::BinaryFile {
   private:
     FakeFileSystem& fs_;
     std::string path_;
+    bool closed_ = false;
 };
 
 class FakeShortcut : public platform::ShortcutObject {

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "contract/EnvironmentContract.h"
+#include "contract/FileSystemContract.h"
+#include "contract/ShellContract.h"
+#include "support/FakeServices.h"
+#include "support/NativePath.h"
+
+namespace quibrant::test {
+
+// The fakes the logic tests stand on, as a system under test: what the
+// contracts find true of them, the logic tests may take for granted.
+struct FakeSystem {
+    FakeFileSystem fileSystem;
+    FakeEnvironment env;
+    FakeShellFactory shellFactory;
+
+    FakeSystem() { shellFactory.specialFolders["Desktop"] = path("Escritorio"); }
+
+    platform::FileSystem& files() { return fileSystem; }
+    platform::Environment& environment() { return env; }
+    platform::ShellFactory& shells() { return shellFactory; }
+
+    std::string path(const std::string& relative) const { return native("/prueba/" + relative); }
+    void makeFolder(const std::string& relative) {
+        const std::string full = path(relative);
+        for (std::size_t at = 1; at <= full.size(); ++at) {
+            if (at == full.size() || full[at] == platform::kSep) {
+                fileSystem.folders.insert(full.substr(0, at));
+            }
+        }
+    }
+    void write(const std::string& relative, const std::string& bytes) {
+        const std::size_t slash = relative.rfind('/');
+        if (slash != std::string::npos) {
+            makeFolder(relative.substr(0, slash));
+        }
+        fileSystem.files[path(relative)] = FakeFileSystem::File{bytes};
+    }
+    void writeReadOnly(const std::string& relative, const std::string& bytes) {
+        write(relative, bytes);
+        fileSystem.files[path(relative)].readOnly = true;
+    }
+    std::string read(const std::string& relative) {
+        const auto found = fileSystem.files.find(path(relative));
+        return found == fileSystem.files.end() ? "" : found->second.bytes;
+    }
+    bool exists(const std::string& relative) {
+        return fileSystem.files.count(path(relative)) != 0 ||
+               fileSystem.folders.count(path(relative)) != 0;
+    }
+    bool readOnly(const std::string& relative) {
+        const auto found = fileSystem.files.find(path(relative));
+        return found != fileSystem.files.end() && found->second.readOnly;
+    }
+
+    void setVariable(const std::string& name, const std::string& value) {
+        env.variables[name] = value;
+    }
+    void unsetVariable(const std::string& name) { env.variables.erase(name); }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, FakeSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ShellContract, FakeSystem);
+
+// The fakes claim no more: they keep no folder tree (any folder can be made,
+// anywhere), know no long forms of paths, and save shortcuts in memory.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(DiskFileSystemContract);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SystemEnvironmentContract);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ShortcutContract);
+
+}  // namespace quibrant::test
