@@ -64,9 +64,8 @@ class PosixBinaryFile : public platform::BufferedBinaryFile {
     }
 
     void closeFile() override {
-        const int error = fd_.reset();
-        if (error != 0) {
-            throw systemFailure(error, kCannotWrite, path());
+        if (!fd_.reset()) {
+            throw systemFailure(errno, kCannotWrite, path());
         }
     }
 

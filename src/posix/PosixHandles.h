@@ -9,49 +9,22 @@
 #include <memory>
 #include <string>
 
+#include "platform/UniqueResource.h"
+
 namespace quibrant::posix {
 
 // The owners of what the Linux services get from the system: descriptors,
 // directory streams and strings the system allocated.
 
-// A file descriptor, closed when it goes out of scope.
-class Descriptor {
-  public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    ~Descriptor() { reset(); }
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    // Closes now and answers the error of close, 0 when it went well; an
-    // error means data written through the descriptor may be lost.
-    int reset() {
-        int error = 0;
-        if (fd_ >= 0 && ::close(fd_) != 0) {
-            error = errno;
-        }
-        fd_ = -1;
-        return error;
-    }
-
-  private:
-    int fd_ = -1;
+struct DescriptorTraits {
+    using Handle = int;
+    static int empty() { return -1; }
+    static bool valid(int fd) { return fd >= 0; }
+    static bool close(int fd) { return ::close(fd) == 0; }
 };
+
+// A file descriptor; when closing fails, errno says why.
+using Descriptor = platform::UniqueResource<DescriptorTraits>;
 
 // Writes every byte, retrying after signals; answers 0, or the error that
 // stopped it. Calls nothing but write, so a child may use it between fork

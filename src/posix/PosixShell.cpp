@@ -86,9 +86,8 @@ void writeFileAtomically(const std::string& path, const std::string& bytes,
     if (error == 0 && ::fchmod(file.get(), 0644) != 0) {
         error = errno;
     }
-    const int closeError = file.reset();
-    if (error == 0) {
-        error = closeError;
+    if (!file.reset() && error == 0) {
+        error = errno;
     }
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
         error = errno;

@@ -7,67 +7,34 @@
 
 #include <string_view>
 
+#include "platform/UniqueResource.h"
+
 namespace quibrant::win32 {
 
 // The owners of what the Windows services get from the system: kernel and
 // search handles, COM references and values, and the per-thread settings
 // they change for a while.
 
-// A kernel handle closed when it goes out of scope. Both "no handle" values
-// the API hands out (NULL and INVALID_HANDLE_VALUE) count as empty.
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            reset(other.release());
-        }
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
-
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() {
-        const HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-    // Closes the handle held now; answers false when closing failed, which
-    // for a file means data the system had not yet written may be lost.
-    bool reset(HANDLE handle = nullptr) {
-        bool closed = true;
-        if (valid()) {
-            closed = CloseHandle(handle_) != FALSE;
-        }
-        handle_ = handle;
-        return closed;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE empty() { return nullptr; }
+    // Both "no handle" values the API hands out count as empty.
+    static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static bool close(HANDLE handle) { return CloseHandle(handle) != FALSE; }
 };
 
-// A search handle of FindFirstFileExW, closed with FindClose.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (valid()) {
-            FindClose(handle_);
-        }
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+// A kernel handle; when closing fails, GetLastError says why.
+using UniqueHandle = platform::UniqueResource<KernelHandleTraits>;
 
-  private:
-    HANDLE handle_;
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE; }
+    static bool close(HANDLE handle) { return FindClose(handle) != FALSE; }
 };
+
+// A search handle of FindFirstFileExW.
+using FindHandle = platform::UniqueResource<FindHandleTraits>;
 
 // While it lives, a query on a drive without a medium (an empty card reader,
 // a CD drive with no disc) fails quietly instead of making Windows ask the

@@ -128,10 +128,9 @@ std::string Win32Process::listName(const std::string& path, bool includeFolders)
 
     WIN32_FIND_DATAW entry{};
     QuietDriveErrors quiet;
-    const HANDLE search = FindFirstFileExW(widePath.c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, 0);
-    const FindHandle closing(search);
-    if (search == INVALID_HANDLE_VALUE) {
+    const FindHandle search(FindFirstFileExW(widePath.c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchNameMatch, nullptr, 0));
+    if (!search.valid()) {
         return "";
     }
     const DWORD attributes = entry.dwFileAttributes;

@@ -12,7 +12,7 @@
 namespace quibrant::test {
 
 // What every environment service does, the fake included. `S` offers:
-//   platform::Environment& environment();
+//   environment;                    a platform::Environment
 //   std::string path(relative);     a place in the test's own folder
 //   void setVariable(name, value);  both undone when the test ends
 //   void unsetVariable(name);
@@ -27,21 +27,21 @@ TYPED_TEST_SUITE_P(EnvironmentContract);
 TYPED_TEST_P(EnvironmentContract, VariablesAreFoundWhateverTheCaseOfTheirName) {
     auto& s = this->s;
     s.setVariable("Quibrant_Prueba", "C:\\Carpeta ñ\\Año");
-    EXPECT_EQ(s.environment().variable("QUIBRANT_PRUEBA"), "C:\\Carpeta ñ\\Año");
-    EXPECT_EQ(s.environment().variable("quibrant_prueba"), "C:\\Carpeta ñ\\Año");
+    EXPECT_EQ(s.environment.variable("QUIBRANT_PRUEBA"), "C:\\Carpeta ñ\\Año");
+    EXPECT_EQ(s.environment.variable("quibrant_prueba"), "C:\\Carpeta ñ\\Año");
 
     const std::string longValue(3000, 'x');
     s.setVariable("QUIBRANT_LARGA", longValue);
-    EXPECT_EQ(s.environment().variable("quibrant_larga"), longValue);
+    EXPECT_EQ(s.environment.variable("quibrant_larga"), longValue);
 
     s.unsetVariable("QUIBRANT_NINGUNA");
-    EXPECT_EQ(s.environment().variable("QUIBRANT_NINGUNA"), "");
-    EXPECT_EQ(s.environment().variable(""), "");
+    EXPECT_EQ(s.environment.variable("QUIBRANT_NINGUNA"), "");
+    EXPECT_EQ(s.environment.variable(""), "");
 }
 
 TYPED_TEST_P(EnvironmentContract, TheDesktopIsAFolderInsideTheProfile) {
     const std::string profile = this->s.path("ana");
-    EXPECT_EQ(this->s.environment().desktopFolderOf(profile), profile + platform::kSep + "Desktop");
+    EXPECT_EQ(this->s.environment.desktopFolderOf(profile), profile + platform::kSep + "Desktop");
 }
 
 REGISTER_TYPED_TEST_SUITE_P(EnvironmentContract, VariablesAreFoundWhateverTheCaseOfTheirName,
@@ -59,7 +59,7 @@ class SystemEnvironmentContract : public EnvironmentContract<S> {
 
     FormState& load() {
         Services services = f.services();
-        services.environment = &this->s.environment();
+        services.environment = &this->s.environment;
         f.form = std::make_unique<DownloadForm>(f.controls(), services);
         f.form->Form_Load();
         return f.state();
@@ -74,10 +74,10 @@ TYPED_TEST_P(SystemEnvironmentContract, LongFormIsThatOfAnExistingPath) {
     const std::string folder = s.path("Carpeta de nombre largo ñ/dentro");
     const std::string other = s.otherSpelling("Carpeta de nombre largo ñ/dentro");
     ASSERT_NE(other, folder);
-    EXPECT_EQ(s.environment().longPathName(other, 255), folder);
-    EXPECT_EQ(s.environment().longPathName(folder, 255), folder);
-    EXPECT_EQ(s.environment().longPathName(s.path("no existe"), 255), "");
-    EXPECT_EQ(s.environment().longPathName("", 255), "");
+    EXPECT_EQ(s.environment.longPathName(other, 255), folder);
+    EXPECT_EQ(s.environment.longPathName(folder, 255), folder);
+    EXPECT_EQ(s.environment.longPathName(s.path("no existe"), 255), "");
+    EXPECT_EQ(s.environment.longPathName("", 255), "");
 }
 
 TYPED_TEST_P(SystemEnvironmentContract, LongFormMustFitTheBufferWithItsNul) {
@@ -85,13 +85,13 @@ TYPED_TEST_P(SystemEnvironmentContract, LongFormMustFitTheBufferWithItsNul) {
     s.makeFolder("límite");
     const std::string folder = s.path("límite");
     const std::size_t length = s.characters(folder);
-    EXPECT_EQ(s.environment().longPathName(folder, length + 1), folder);
-    EXPECT_EQ(s.environment().longPathName(folder, length), "");
+    EXPECT_EQ(s.environment.longPathName(folder, length + 1), folder);
+    EXPECT_EQ(s.environment.longPathName(folder, length), "");
 }
 
 TYPED_TEST_P(SystemEnvironmentContract, AProfileWithItsFinalSeparatorGetsNoSecondOne) {
     const std::string profile = this->s.path("ana") + platform::kSep;
-    EXPECT_EQ(this->s.environment().desktopFolderOf(profile), profile + "Desktop");
+    EXPECT_EQ(this->s.environment.desktopFolderOf(profile), profile + "Desktop");
 }
 
 TYPED_TEST_P(SystemEnvironmentContract, StartUpTakesItsFoldersFromTheEnvironment) {

@@ -13,22 +13,18 @@ namespace quibrant::test {
 // The fakes the logic tests stand on, as a system under test: what the
 // contracts find true of them, the logic tests may take for granted.
 struct FakeSystem {
-    FakeFileSystem fileSystem;
-    FakeEnvironment env;
-    FakeShellFactory shellFactory;
+    FakeFileSystem files;
+    FakeEnvironment environment;
+    FakeShellFactory shells;
 
-    FakeSystem() { shellFactory.specialFolders["Desktop"] = path("Escritorio"); }
-
-    platform::FileSystem& files() { return fileSystem; }
-    platform::Environment& environment() { return env; }
-    platform::ShellFactory& shells() { return shellFactory; }
+    FakeSystem() { shells.specialFolders["Desktop"] = path("Escritorio"); }
 
     std::string path(const std::string& relative) const { return native("/prueba/" + relative); }
     void makeFolder(const std::string& relative) {
         const std::string full = path(relative);
         for (std::size_t at = 1; at <= full.size(); ++at) {
             if (at == full.size() || full[at] == platform::kSep) {
-                fileSystem.folders.insert(full.substr(0, at));
+                files.folders.insert(full.substr(0, at));
             }
         }
     }
@@ -37,29 +33,28 @@ struct FakeSystem {
         if (slash != std::string::npos) {
             makeFolder(relative.substr(0, slash));
         }
-        fileSystem.files[path(relative)] = FakeFileSystem::File{bytes};
+        files.files[path(relative)] = FakeFileSystem::File{bytes};
     }
     void writeReadOnly(const std::string& relative, const std::string& bytes) {
         write(relative, bytes);
-        fileSystem.files[path(relative)].readOnly = true;
+        files.files[path(relative)].readOnly = true;
     }
     std::string read(const std::string& relative) {
-        const auto found = fileSystem.files.find(path(relative));
-        return found == fileSystem.files.end() ? "" : found->second.bytes;
+        const auto found = files.files.find(path(relative));
+        return found == files.files.end() ? "" : found->second.bytes;
     }
     bool exists(const std::string& relative) {
-        return fileSystem.files.count(path(relative)) != 0 ||
-               fileSystem.folders.count(path(relative)) != 0;
+        return files.files.count(path(relative)) != 0 || files.folders.count(path(relative)) != 0;
     }
     bool readOnly(const std::string& relative) {
-        const auto found = fileSystem.files.find(path(relative));
-        return found != fileSystem.files.end() && found->second.readOnly;
+        const auto found = files.files.find(path(relative));
+        return found != files.files.end() && found->second.readOnly;
     }
 
     void setVariable(const std::string& name, const std::string& value) {
-        env.variables[name] = value;
+        environment.variables[name] = value;
     }
-    void unsetVariable(const std::string& name) { env.variables.erase(name); }
+    void unsetVariable(const std::string& name) { environment.variables.erase(name); }
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeSystem);

@@ -14,7 +14,7 @@ namespace quibrant::test {
 
 // What every file-system service does, the fake included. `S` is a system
 // under test that offers:
-//   platform::FileSystem& files();
+//   files;                              a platform::FileSystem
 //   std::string path(relative);        a place in the test's own folder
 //   void makeFolder(relative);
 //   void write(relative, bytes);        parent folders made as needed
@@ -29,7 +29,7 @@ class FileSystemContract : public ::testing::Test {
 
     std::vector<std::string> lines(const std::string& bytes) {
         s.write("texto.ini", bytes);
-        auto stream = s.files().OpenTextFile(s.path("texto.ini"));
+        auto stream = s.files.OpenTextFile(s.path("texto.ini"));
         std::vector<std::string> out;
         while (!stream->AtEndOfStream()) {
             out.push_back(stream->ReadLine());
@@ -44,14 +44,14 @@ TYPED_TEST_SUITE_P(FileSystemContract);
 TYPED_TEST_P(FileSystemContract, QueriesTellFilesFromFoldersAndAnswerFalseForWhatIsMissing) {
     auto& s = this->s;
     s.write("Quibrant7/Quibrant.ini", "x");
-    EXPECT_TRUE(s.files().FolderExists(s.path("Quibrant7")));
-    EXPECT_TRUE(s.files().FileExists(s.path("Quibrant7/Quibrant.ini")));
-    EXPECT_FALSE(s.files().FileExists(s.path("Quibrant7")));
-    EXPECT_FALSE(s.files().FolderExists(s.path("Quibrant7/Quibrant.ini")));
-    EXPECT_FALSE(s.files().FolderExists(s.path("Quibrant6")));
-    EXPECT_FALSE(s.files().FileExists(s.path("Quibrant6/Quibrant.ini")));
-    EXPECT_FALSE(s.files().FolderExists(""));
-    EXPECT_FALSE(s.files().FileExists(""));
+    EXPECT_TRUE(s.files.FolderExists(s.path("Quibrant7")));
+    EXPECT_TRUE(s.files.FileExists(s.path("Quibrant7/Quibrant.ini")));
+    EXPECT_FALSE(s.files.FileExists(s.path("Quibrant7")));
+    EXPECT_FALSE(s.files.FolderExists(s.path("Quibrant7/Quibrant.ini")));
+    EXPECT_FALSE(s.files.FolderExists(s.path("Quibrant6")));
+    EXPECT_FALSE(s.files.FileExists(s.path("Quibrant6/Quibrant.ini")));
+    EXPECT_FALSE(s.files.FolderExists(""));
+    EXPECT_FALSE(s.files.FileExists(""));
 }
 
 TYPED_TEST_P(FileSystemContract, TextIsReadLineByLineWhateverTheLineBreaks) {
@@ -68,7 +68,7 @@ TYPED_TEST_P(FileSystemContract, TextIsReadLineByLineWhateverTheLineBreaks) {
 TYPED_TEST_P(FileSystemContract, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd) {
     auto& s = this->s;
     s.write("a.ini", "x\r\n\r\ny");
-    auto stream = s.files().OpenTextFile(s.path("a.ini"));
+    auto stream = s.files.OpenTextFile(s.path("a.ini"));
     EXPECT_FALSE(stream->AtEndOfLine());
     EXPECT_EQ(stream->ReadLine(), "x");
     EXPECT_TRUE(stream->AtEndOfLine());
@@ -82,13 +82,13 @@ TYPED_TEST_P(FileSystemContract, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd) {
 TYPED_TEST_P(FileSystemContract, OnlyExistingFilesOpenAndAClosedStreamReadsNoMore) {
     auto& s = this->s;
     s.makeFolder("Quibrant7");
-    EXPECT_EQ(failureNumber([&] { s.files().OpenTextFile(s.path("no.ini")); }),
+    EXPECT_EQ(failureNumber([&] { s.files.OpenTextFile(s.path("no.ini")); }),
               platform::errors::kFileNotFound);
-    EXPECT_EQ(failureNumber([&] { s.files().OpenTextFile(s.path("Quibrant7")); }),
+    EXPECT_EQ(failureNumber([&] { s.files.OpenTextFile(s.path("Quibrant7")); }),
               platform::errors::kFileNotFound);
 
     s.write("b.ini", "x\ny\n");
-    auto closed = s.files().OpenTextFile(s.path("b.ini"));
+    auto closed = s.files.OpenTextFile(s.path("b.ini"));
     closed->Close();
     failureNumber([&] { closed->ReadLine(); });
 }
@@ -98,14 +98,14 @@ TYPED_TEST_P(FileSystemContract, DeletionRespectsReadOnlyFilesUnlessForced) {
     s.writeReadOnly("viejo.exe", "x");
     s.makeFolder("carpeta");
     const std::string file = s.path("viejo.exe");
-    EXPECT_EQ(failureNumber([&] { s.files().DeleteFile(file, false); }),
+    EXPECT_EQ(failureNumber([&] { s.files.DeleteFile(file, false); }),
               platform::errors::kPermissionDenied);
     EXPECT_TRUE(s.exists("viejo.exe"));
-    s.files().DeleteFile(file, true);
+    s.files.DeleteFile(file, true);
     EXPECT_FALSE(s.exists("viejo.exe"));
-    EXPECT_EQ(failureNumber([&] { s.files().DeleteFile(file, true); }),
+    EXPECT_EQ(failureNumber([&] { s.files.DeleteFile(file, true); }),
               platform::errors::kFileNotFound);
-    EXPECT_EQ(failureNumber([&] { s.files().DeleteFile(s.path("carpeta"), true); }),
+    EXPECT_EQ(failureNumber([&] { s.files.DeleteFile(s.path("carpeta"), true); }),
               platform::errors::kFileNotFound);
     EXPECT_TRUE(s.exists("carpeta"));
 }
@@ -117,7 +117,7 @@ TYPED_TEST_P(FileSystemContract, BinaryFileTakesBytesAndReplacesAReadOnlyDestina
     for (int i = 0; i < 200000; ++i) {
         bytes += static_cast<char>(i % 251);
     }
-    auto file = s.files().createBinaryFile(s.path("parcial"));
+    auto file = s.files.createBinaryFile(s.path("parcial"));
     for (std::size_t at = 0; at < bytes.size(); at += 1024) {
         file->write(bytes.data() + at, std::min<std::size_t>(1024, bytes.size() - at));
     }
@@ -126,7 +126,7 @@ TYPED_TEST_P(FileSystemContract, BinaryFileTakesBytesAndReplacesAReadOnlyDestina
     file->close();
     failureNumber([&] { file->write("x", 1); });
 
-    s.files().replaceFile(s.path("parcial"), s.path("Quibrant_Setup.exe"));
+    s.files.replaceFile(s.path("parcial"), s.path("Quibrant_Setup.exe"));
     EXPECT_EQ(s.read("Quibrant_Setup.exe"), bytes);
     EXPECT_FALSE(s.exists("parcial"));
     EXPECT_FALSE(s.readOnly("Quibrant_Setup.exe"));
@@ -135,7 +135,7 @@ TYPED_TEST_P(FileSystemContract, BinaryFileTakesBytesAndReplacesAReadOnlyDestina
 TYPED_TEST_P(FileSystemContract, CreatingAFileEmptiesAnOlderOne) {
     auto& s = this->s;
     s.write("parcial", std::string(5000, 'v'));
-    auto file = s.files().createBinaryFile(s.path("parcial"));
+    auto file = s.files.createBinaryFile(s.path("parcial"));
     file->write("nuevo", 5);
     file->close();
     EXPECT_EQ(s.read("parcial"), "nuevo");
@@ -144,7 +144,7 @@ TYPED_TEST_P(FileSystemContract, CreatingAFileEmptiesAnOlderOne) {
 TYPED_TEST_P(FileSystemContract, AReplacementWithoutASourceLeavesTheDestinationAsItWas) {
     auto& s = this->s;
     s.writeReadOnly("Quibrant_Setup.exe", "viejo");
-    failureNumber([&] { s.files().replaceFile(s.path("nada"), s.path("Quibrant_Setup.exe")); });
+    failureNumber([&] { s.files.replaceFile(s.path("nada"), s.path("Quibrant_Setup.exe")); });
     EXPECT_EQ(s.read("Quibrant_Setup.exe"), "viejo");
     EXPECT_TRUE(s.readOnly("Quibrant_Setup.exe"));
 }
@@ -165,28 +165,28 @@ TYPED_TEST_SUITE_P(DiskFileSystemContract);
 
 TYPED_TEST_P(DiskFileSystemContract, CreateFolderMakesExactlyThatFolder) {
     auto& s = this->s;
-    s.files().CreateFolder(s.path("Setup"));
-    EXPECT_TRUE(s.files().FolderExists(s.path("Setup")));
-    EXPECT_EQ(failureNumber([&] { s.files().CreateFolder(s.path("Setup")); }),
+    s.files.CreateFolder(s.path("Setup"));
+    EXPECT_TRUE(s.files.FolderExists(s.path("Setup")));
+    EXPECT_EQ(failureNumber([&] { s.files.CreateFolder(s.path("Setup")); }),
               platform::errors::kFileAlreadyExists);
-    EXPECT_EQ(failureNumber([&] { s.files().CreateFolder(s.path("falta/Setup")); }),
+    EXPECT_EQ(failureNumber([&] { s.files.CreateFolder(s.path("falta/Setup")); }),
               platform::errors::kPathNotFound);
     EXPECT_FALSE(s.exists("falta"));
-    failureNumber([&] { s.files().CreateFolder(""); });
+    failureNumber([&] { s.files.CreateFolder(""); });
 }
 
 TYPED_TEST_P(DiskFileSystemContract, NoFileIsCreatedInAFolderThatDoesNotExist) {
     auto& s = this->s;
-    EXPECT_EQ(failureNumber([&] { s.files().createBinaryFile(s.path("falta/x.exe")); }),
+    EXPECT_EQ(failureNumber([&] { s.files.createBinaryFile(s.path("falta/x.exe")); }),
               platform::errors::kPathNotFound);
     EXPECT_FALSE(s.exists("falta"));
 }
 
 TYPED_TEST_P(DiskFileSystemContract, TheSystemDriveRootEndsWithTheSeparator) {
-    const std::string root = this->s.files().systemDriveRoot();
+    const std::string root = this->s.files.systemDriveRoot();
     ASSERT_FALSE(root.empty());
     EXPECT_EQ(root.back(), platform::kSep);
-    EXPECT_TRUE(this->s.files().FolderExists(root));
+    EXPECT_TRUE(this->s.files.FolderExists(root));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(DiskFileSystemContract, CreateFolderMakesExactlyThatFolder,

@@ -80,7 +80,7 @@ TYPED_TEST_P(InstallContract, NothingToStartGetsTheNoticeAndThenTheShortcutsErro
     auto& s = this->s;
     auto& f = this->f;
     s.makeFolder("vacia");
-    s.process().changeDirectory(s.path("vacia"));
+    s.process.changeDirectory(s.path("vacia"));
     for (const std::string& destination :
          {s.path("dl/no_existe.exe"), s.path("vacia") + platform::kSep, std::string(),
           std::string("Quibrant_Setup.exe")}) {

@@ -11,7 +11,7 @@
 namespace quibrant::test {
 
 // What every system's process service does. `S` offers:
-//   platform::Process& process();
+//   process;                        a platform::Process
 //   std::string path(relative);   a place in the test's own folder
 //   void makeFolder(relative);
 //   void write(relative, bytes);
@@ -40,7 +40,7 @@ TYPED_TEST_SUITE_P(ProcessContract);
 
 TYPED_TEST_P(ProcessContract, ListingShowsVisibleFilesAndOptionallyFolders) {
     auto& s = this->s;
-    auto& process = s.process();
+    auto& process = s.process;
     s.write("dl/Quibrant_Setup.exe", "x");
     s.makeFolder("dl/sub");
     const std::string hidden = s.writeHidden("dl", "oculto.exe");
@@ -69,7 +69,7 @@ TYPED_TEST_P(ProcessContract, ListingShowsVisibleFilesAndOptionallyFolders) {
 
 TYPED_TEST_P(ProcessContract, TheCurrentFolderChangesOnlyToAFolderThatExists) {
     auto& s = this->s;
-    auto& process = s.process();
+    auto& process = s.process;
     s.makeFolder("Descargas ñ");
     process.changeDirectory(s.path("Descargas ñ") + platform::kSep);
     EXPECT_EQ(s.currentFolder(), s.folderAsSeen("Descargas ñ"));
@@ -85,8 +85,8 @@ TYPED_TEST_P(ProcessContract, TheCurrentFolderChangesOnlyToAFolderThatExists) {
 TYPED_TEST_P(ProcessContract, AProgramStartsFromTheCurrentFolderAndRunsOnItsOwn) {
     auto& s = this->s;
     const std::string program = s.installer("dl con espacios");
-    s.process().changeDirectory(s.path("dl con espacios"));
-    s.process().startProgram(this->nameOf(program));
+    s.process.changeDirectory(s.path("dl con espacios"));
+    s.process.startProgram(this->nameOf(program));
     EXPECT_EQ(s.recordedFolder("dl con espacios"), s.folderAsSeen("dl con espacios"));
 }
 
@@ -94,20 +94,20 @@ TYPED_TEST_P(ProcessContract, WhatCannotBeStartedFailsAtOnce) {
     auto& s = this->s;
     s.write("dl/texto.txt", "no soy un programa");
     s.makeFolder("dl/carpeta.exe");
-    s.process().changeDirectory(s.path("dl"));
-    EXPECT_EQ(failureNumber([&] { s.process().startProgram("no_existe.exe"); }),
+    s.process.changeDirectory(s.path("dl"));
+    EXPECT_EQ(failureNumber([&] { s.process.startProgram("no_existe.exe"); }),
               platform::errors::kFileNotFound);
     for (const char* name : {"texto.txt", "carpeta.exe", ""}) {
         SCOPED_TRACE(name);
-        failureNumber([&] { s.process().startProgram(name); });
+        failureNumber([&] { s.process.startProgram(name); });
     }
 }
 
 TYPED_TEST_P(ProcessContract, AProgramIsLookedUpInTheCurrentFolderOnly) {
     auto& s = this->s;
     s.makeFolder("vacia");
-    s.process().changeDirectory(s.path("vacia"));
-    EXPECT_EQ(failureNumber([&] { s.process().startProgram(s.programElsewhere()); }),
+    s.process.changeDirectory(s.path("vacia"));
+    EXPECT_EQ(failureNumber([&] { s.process.startProgram(s.programElsewhere()); }),
               platform::errors::kFileNotFound);
 }
 

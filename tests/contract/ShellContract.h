@@ -12,7 +12,7 @@
 namespace quibrant::test {
 
 // What every shell factory does, the fake included. `S` offers:
-//   platform::ShellFactory& shells();
+//   shells;                         a platform::ShellFactory
 template <typename S>
 class ShellContract : public ::testing::Test {
   protected:
@@ -22,7 +22,7 @@ class ShellContract : public ::testing::Test {
 TYPED_TEST_SUITE_P(ShellContract);
 
 TYPED_TEST_P(ShellContract, TheShellIsCreatedByItsNameInAnyCaseAndNothingElse) {
-    auto& shells = this->s.shells();
+    auto& shells = this->s.shells;
     EXPECT_NE(shells.createObject("WScript.Shell"), nullptr);
     EXPECT_NE(shells.createObject("wscript.shell"), nullptr);
     EXPECT_EQ(failureNumber([&] { shells.createObject("Quibrant.NoExiste"); }),
@@ -31,7 +31,7 @@ TYPED_TEST_P(ShellContract, TheShellIsCreatedByItsNameInAnyCaseAndNothingElse) {
 }
 
 TYPED_TEST_P(ShellContract, SpecialFoldersKnowsTheDesktopInAnyCaseAndNothingElse) {
-    auto shell = this->s.shells().createObject("WScript.Shell");
+    auto shell = this->s.shells.createObject("WScript.Shell");
     const std::string desktop = shell->SpecialFolders("Desktop");
     ASSERT_FALSE(desktop.empty());
     // The caller adds the separator itself.
@@ -61,7 +61,7 @@ TYPED_TEST_P(ShortcutContract, ASavedShortcutHoldsWhatWasSet) {
     s.write("dl/Quibrant_Setup.exe", "MZ");
     const std::string target = s.path("dl/Quibrant_Setup.exe");
     const std::string folder = s.path("dl") + platform::kSep;
-    auto shortcut = s.shells().createObject("WScript.Shell")->CreateShortCut(s.path("a.lnk"));
+    auto shortcut = s.shells.createObject("WScript.Shell")->CreateShortCut(s.path("a.lnk"));
     // Property names are matched without regard to case.
     shortcut->setProperty("TargetPath", target);
     shortcut->setProperty("IconLocation", target + ", 0");
@@ -83,7 +83,7 @@ TYPED_TEST_P(ShortcutContract, FailuresOfAShortcutAreNumberedAndLeaveNothing) {
     auto& s = this->s;
     s.write("a.exe", "MZ");
     auto shortcut =
-        s.shells().createObject("WScript.Shell")->CreateShortCut(s.path("falta/Acceso.lnk"));
+        s.shells.createObject("WScript.Shell")->CreateShortCut(s.path("falta/Acceso.lnk"));
     EXPECT_EQ(failureNumber([&] { shortcut->setProperty("NoEsUnaPropiedad", "x"); }),
               platform::errors::kNoSuchPropertyOrMethod);
     shortcut->setProperty("TargetPath", s.path("a.exe"));

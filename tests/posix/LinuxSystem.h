@@ -34,11 +34,11 @@ struct LinuxSystem {
     TempFolder t;
     ScopedEnvironment variables;
     posix::WinePaths wine{t / "prefix"};
-    posix::PosixFileSystem fileSystem{wine, t / "home"};
+    posix::PosixFileSystem files{wine, t / "home"};
     posix::PosixFileSystemFactory fileSystems;
-    posix::PosixEnvironment env;
-    EndingProcess endingProcess{wine};
-    posix::PosixShellFactory shellFactory{t / "Escritorio", wine};
+    posix::PosixEnvironment environment;
+    EndingProcess process{wine};
+    posix::PosixShellFactory shells{t / "Escritorio", wine};
     std::string startFolder = posix::canonicalPath(".");
 
     LinuxSystem() {
@@ -57,14 +57,10 @@ struct LinuxSystem {
     LinuxSystem& operator=(const LinuxSystem&) = delete;
     ~LinuxSystem() { EXPECT_EQ(chdir(startFolder.c_str()), 0); }
 
-    platform::FileSystem& files() { return fileSystem; }
-    platform::Environment& environment() { return env; }
-    platform::Process& process() { return endingProcess; }
-    platform::ShellFactory& shells() { return shellFactory; }
     void wire(Services& services) {
         services.fileSystems = &fileSystems;
-        services.process = &endingProcess;
-        services.shells = &shellFactory;
+        services.process = &process;
+        services.shells = &shells;
     }
 
     std::string path(const std::string& relative) const { return t / relative; }

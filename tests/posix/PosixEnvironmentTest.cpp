@@ -16,7 +16,7 @@ namespace {
 class PosixEnvironmentTest : public SystemEnvironmentContract<LinuxSystem> {
   protected:
     TempFolder& t = s.t;
-    platform::Environment& environment = s.env;
+    platform::Environment& environment = s.environment;
 };
 
 TEST_F(PosixEnvironmentTest, TmpFallsBackToTmpdirThenToSlashTmp) {

@@ -14,11 +14,10 @@ namespace {
 using posix::PosixFileSystem;
 using posix::WinePaths;
 
-class PosixFileSystemTest : public ::testing::Test {
+class PosixFileSystemTest : public FileSystemContract<LinuxSystem> {
   protected:
-    LinuxSystem s;
     TempFolder& t = s.t;
-    PosixFileSystem& fs = s.fileSystem;
+    PosixFileSystem& fs = s.files;
 };
 
 TEST_F(PosixFileSystemTest, DrivePathsGoThroughTheWinePrefix) {

@@ -19,11 +19,10 @@ constexpr const char* kRecordingWine =
     "echo \"$@\" > argumentos.txt\n"
     "pwd -P > carpeta.txt\n";
 
-class PosixProcessTest : public ::testing::Test {
+class PosixProcessTest : public ProcessContract<LinuxSystem> {
   protected:
-    LinuxSystem s;
     TempFolder& t = s.t;
-    platform::Process& process = s.process();
+    platform::Process& process = s.process;
 };
 
 TEST_F(PosixProcessTest, DrivesAreAcceptedAndDrivePathsGoThroughThePrefix) {

@@ -60,15 +60,14 @@ TEST(ShellLinkWriterTest, LnkinfoReadsBackEveryPartIncludingAccents) {
     EXPECT_EQ(fields["Volume name"], "C:\\");
 }
 
-class PosixShellTest : public ::testing::Test {
+class PosixShellTest : public ShellContract<LinuxSystem> {
   protected:
-    LinuxSystem s;
     TempFolder& t = s.t;
 };
 
 TEST_F(PosixShellTest, ATargetOnADriveOfThePrefixIsWrittenWithItsLetter) {
     const std::string file = t.write("prefix/drive_c/Descargas/Quibrant_Setup.exe", "MZ");
-    auto shortcut = s.shells().createObject("WScript.Shell")->CreateShortCut(t / "enlace.lnk");
+    auto shortcut = s.shells.createObject("WScript.Shell")->CreateShortCut(t / "enlace.lnk");
     shortcut->setProperty("TargetPath", t / "prefix/dosdevices/c:/Descargas/Quibrant_Setup.exe");
     // The real folder behind the drive link, found among the prefix's drives.
     shortcut->setProperty("IconLocation", file + ", 0");
@@ -88,7 +87,7 @@ TEST_F(PosixShellTest, AnExistingLinkSurvivesASaveThatFailsHalfWay) {
     // The place is taken by a folder, which the finished file cannot replace.
     t.makeFolder("Escritorio/enlace.lnk");
     auto shortcut =
-        s.shells().createObject("WScript.Shell")->CreateShortCut(t / "Escritorio/enlace.lnk");
+        s.shells.createObject("WScript.Shell")->CreateShortCut(t / "Escritorio/enlace.lnk");
     shortcut->setProperty("TargetPath", "/bin/sh");
     EXPECT_THROW(shortcut->Save(), platform::Failure);
     std::size_t entries = 0;

@@ -174,17 +174,32 @@ char absentDriveLetter() {
     return '\0';
 }
 
-ScopedVariable::ScopedVariable(const char* name, const char* value) : name_(widen(name)) {
-    wchar_t buffer[32768];
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(name_.c_str(), buffer, 32768);
-    wasSet_ = length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    previous_.assign(buffer, length);
-    SetEnvironmentVariableW(name_.c_str(), value ? widen(value).c_str() : nullptr);
+ScopedEnvironment::~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+        SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+    }
 }
 
-ScopedVariable::~ScopedVariable() {
-    SetEnvironmentVariableW(name_.c_str(), wasSet_ ? previous_.c_str() : nullptr);
+void ScopedEnvironment::set(const std::string& name, const std::string& value) {
+    save(widen(name));
+    SetEnvironmentVariableW(widen(name).c_str(), widen(value).c_str());
+}
+
+void ScopedEnvironment::unset(const std::string& name) {
+    save(widen(name));
+    SetEnvironmentVariableW(widen(name).c_str(), nullptr);
+}
+
+void ScopedEnvironment::save(const std::wstring& name) {
+    if (saved_.count(name) != 0) {
+        return;
+    }
+    wchar_t buffer[32768];
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), buffer, 32768);
+    const bool wasSet = length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    saved_[name] =
+        wasSet ? std::optional<std::wstring>(std::wstring(buffer, length)) : std::nullopt;
 }
 
 ScopedCurrentFolder::ScopedCurrentFolder() {

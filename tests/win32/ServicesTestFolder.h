@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <optional>
 #include <string>
 
 #include "win32/Utf16.h"
@@ -44,18 +46,22 @@ std::string shortPathOf(const std::string& path);
 // A drive letter that names no drive on this machine, or '\0'.
 char absentDriveLetter();
 
-// Sets (or, with nullptr, removes) an environment variable for one test.
-class ScopedVariable {
+// Sets and removes environment variables for one test and puts the old
+// values back when it ends.
+class ScopedEnvironment {
   public:
-    ScopedVariable(const char* name, const char* value);
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-    ~ScopedVariable();
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment();
+
+    void set(const std::string& name, const std::string& value);
+    void unset(const std::string& name);
 
   private:
-    std::wstring name_;
-    std::wstring previous_;
-    bool wasSet_ = false;
+    void save(const std::wstring& name);
+
+    std::map<std::wstring, std::optional<std::wstring>> saved_;
 };
 
 // Restores the process's current folder when a test ends.
