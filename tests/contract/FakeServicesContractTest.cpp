@@ -20,18 +20,10 @@ struct FakeSystem {
     FakeSystem() { shells.specialFolders["Desktop"] = path("Escritorio"); }
 
     std::string path(const std::string& relative) const { return native("/prueba/" + relative); }
-    void makeFolder(const std::string& relative) {
-        const std::string full = path(relative);
-        for (std::size_t at = 1; at <= full.size(); ++at) {
-            if (at == full.size() || full[at] == platform::kSep) {
-                files.folders.insert(full.substr(0, at));
-            }
-        }
-    }
+    void makeFolder(const std::string& relative) { files.folders.insert(path(relative)); }
     void write(const std::string& relative, const std::string& bytes) {
-        const std::size_t slash = relative.rfind('/');
-        if (slash != std::string::npos) {
-            makeFolder(relative.substr(0, slash));
+        if (relative.find('/') != std::string::npos) {
+            makeFolder(relative.substr(0, relative.rfind('/')));
         }
         files.files[path(relative)] = FakeFileSystem::File{bytes};
     }
@@ -51,10 +43,14 @@ struct FakeSystem {
         return found != files.files.end() && found->second.readOnly;
     }
 
-    void setVariable(const std::string& name, const std::string& value) {
-        environment.variables[name] = value;
-    }
-    void unsetVariable(const std::string& name) { environment.variables.erase(name); }
+    // The fake's variables live in the fake; nothing to put back.
+    struct {
+        FakeEnvironment& environment;
+        void set(const std::string& name, const std::string& value) {
+            environment.variables[name] = value;
+        }
+        void unset(const std::string& name) { environment.variables.erase(name); }
+    } variables{environment};
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeSystem);

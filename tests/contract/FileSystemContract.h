@@ -13,15 +13,7 @@
 namespace quibrant::test {
 
 // What every file-system service does, the fake included. `S` is a system
-// under test that offers:
-//   files;                              a platform::FileSystem
-//   std::string path(relative);        a place in the test's own folder
-//   void makeFolder(relative);
-//   void write(relative, bytes);        parent folders made as needed
-//   void writeReadOnly(relative, bytes);
-//   std::string read(relative);
-//   bool exists(relative);
-//   bool readOnly(relative);
+// under test (contract/System.h).
 template <typename S>
 class FileSystemContract : public ::testing::Test {
   protected:
@@ -182,15 +174,7 @@ TYPED_TEST_P(DiskFileSystemContract, NoFileIsCreatedInAFolderThatDoesNotExist) {
     EXPECT_FALSE(s.exists("falta"));
 }
 
-TYPED_TEST_P(DiskFileSystemContract, TheSystemDriveRootEndsWithTheSeparator) {
-    const std::string root = this->s.files.systemDriveRoot();
-    ASSERT_FALSE(root.empty());
-    EXPECT_EQ(root.back(), platform::kSep);
-    EXPECT_TRUE(this->s.files.FolderExists(root));
-}
-
 REGISTER_TYPED_TEST_SUITE_P(DiskFileSystemContract, CreateFolderMakesExactlyThatFolder,
-                            NoFileIsCreatedInAFolderThatDoesNotExist,
-                            TheSystemDriveRootEndsWithTheSeparator);
+                            NoFileIsCreatedInAFolderThatDoesNotExist);
 
 }  // namespace quibrant::test

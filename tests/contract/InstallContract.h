@@ -4,20 +4,14 @@
 
 #include <string>
 
-#include "contract/LinkContents.h"
+#include "contract/System.h"
 #include "platform/Paths.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {
 
 // The form's install operations on a system's real services: discovery of
-// an installation, the installer's start and the desktop shortcut. `S`
-// offers what the process and shortcut contracts ask for, and:
-//   void wire(Services&);  the real file system, shell and process, whose
-//                          end throws ProgramEnded; the shell's desktop is
-//                          the folder "Escritorio" of the test's own
-//   void removeDesktop();
-//   std::string systemDriveRoot();  where discovery settles without a find
+// an installation, the installer's start and the desktop shortcut.
 template <typename S>
 class InstallContract : public ::testing::Test {
   protected:

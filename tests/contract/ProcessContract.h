@@ -10,30 +10,11 @@
 
 namespace quibrant::test {
 
-// What every system's process service does. `S` offers:
-//   process;                        a platform::Process
-//   std::string path(relative);   a place in the test's own folder
-//   void makeFolder(relative);
-//   void write(relative, bytes);
-//   std::string writeHidden(folder, name);  a file listings leave out; its path
-//   std::string makeHiddenFolder(folder, name);
-//   std::string installer(folder);  a program there that records the folder
-//                                   it runs in; its path
-//   std::string recordedFolder(folder);  what that program recorded, "" when
-//                                        it did not run
-//   std::string folderAsSeen(relative);  how the system names that folder
-//   std::string currentFolder();
-//   std::string programElsewhere();  a program's name that the system would
-//                                    find outside the current folder
-// The current folder is put back when the test ends.
+// What every system's process service does.
 template <typename S>
 class ProcessContract : public ::testing::Test {
   protected:
     S s;
-
-    std::string nameOf(const std::string& path) {
-        return path.substr(path.find_last_of(platform::kSep) + 1);
-    }
 };
 
 TYPED_TEST_SUITE_P(ProcessContract);
@@ -86,7 +67,7 @@ TYPED_TEST_P(ProcessContract, AProgramStartsFromTheCurrentFolderAndRunsOnItsOwn)
     auto& s = this->s;
     const std::string program = s.installer("dl con espacios");
     s.process.changeDirectory(s.path("dl con espacios"));
-    s.process.startProgram(this->nameOf(program));
+    s.process.startProgram(program.substr(program.find_last_of(platform::kSep) + 1));
     EXPECT_EQ(s.recordedFolder("dl con espacios"), s.folderAsSeen("dl con espacios"));
 }
 

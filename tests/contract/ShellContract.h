@@ -4,15 +4,14 @@
 
 #include <string>
 
-#include "contract/LinkContents.h"
+#include "contract/System.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
 #include "support/FailureNumber.h"
 
 namespace quibrant::test {
 
-// What every shell factory does, the fake included. `S` offers:
-//   shells;                         a platform::ShellFactory
+// What every shell factory does, the fake included.
 template <typename S>
 class ShellContract : public ::testing::Test {
   protected:
@@ -45,12 +44,7 @@ TYPED_TEST_P(ShellContract, SpecialFoldersKnowsTheDesktopInAnyCaseAndNothingElse
 REGISTER_TYPED_TEST_SUITE_P(ShellContract, TheShellIsCreatedByItsNameInAnyCaseAndNothingElse,
                             SpecialFoldersKnowsTheDesktopInAnyCaseAndNothingElse);
 
-// What the systems' shortcuts do: they are real files. `S` also offers:
-//   std::string path(relative);  a place in the test's own folder
-//   void write(relative, bytes);
-//   bool exists(relative);
-//   LinkContents readLink(path);
-//   std::string windowsPath(path);  how Windows programs name that path
+// What the systems' shortcuts do: they are real files.
 template <typename S>
 class ShortcutContract : public ShellContract<S> {};
 

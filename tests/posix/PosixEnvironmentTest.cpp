@@ -15,28 +15,27 @@ namespace {
 // The Windows names the program asks for, mapped to their Linux counterparts.
 class PosixEnvironmentTest : public SystemEnvironmentContract<LinuxSystem> {
   protected:
-    TempFolder& t = s.t;
     platform::Environment& environment = s.environment;
 };
 
 TEST_F(PosixEnvironmentTest, TmpFallsBackToTmpdirThenToSlashTmp) {
     EXPECT_EQ(environment.variable("tmp"), "/tmp");
-    s.setVariable("TMPDIR", "/var/tmp");
+    s.variables.set("TMPDIR", "/var/tmp");
     EXPECT_EQ(environment.variable("tmp"), "/var/tmp");
-    s.setVariable("TMP", t / "tmp");
-    EXPECT_EQ(environment.variable("tmp"), t / "tmp");
+    s.variables.set("TMP", s / "tmp");
+    EXPECT_EQ(environment.variable("tmp"), s / "tmp");
 }
 
 TEST_F(PosixEnvironmentTest, HomeStandsInForHomeDriveAndProfile) {
-    EXPECT_EQ(environment.variable("HOMEDRIVE"), t / "home");
-    EXPECT_EQ(environment.variable("userprofile"), t / "home");
-    s.setVariable("USERPROFILE", "/elsewhere");
+    EXPECT_EQ(environment.variable("HOMEDRIVE"), s / "home");
+    EXPECT_EQ(environment.variable("userprofile"), s / "home");
+    s.variables.set("USERPROFILE", "/elsewhere");
     EXPECT_EQ(environment.variable("userprofile"), "/elsewhere");
 }
 
 TEST_F(PosixEnvironmentTest, DesktopIsTheXdgDesktopWhenConfigured) {
-    const std::string home = t / "home";
-    t.makeFolder("home/.config");
+    const std::string home = s / "home";
+    s.makeFolder("home/.config");
     std::ofstream(home + "/.config/user-dirs.dirs")
         << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Escritorio\"\n";
     EXPECT_EQ(environment.desktopFolderOf(home), home + "/Escritorio");
@@ -47,18 +46,18 @@ TEST_F(PosixEnvironmentTest, DesktopIsTheXdgDesktopWhenConfigured) {
 }
 
 TEST_F(PosixEnvironmentTest, StartUpFallsBackToSlashTmpAndTheHomeFolder) {
-    s.setVariable("TEMP", t / "no existe");
+    s.variables.set("TEMP", s / "no existe");
     const FormState& state = load();
     EXPECT_EQ(state.TempFolder, "/tmp/");
-    EXPECT_EQ(state.DesktopFolder, t / "home/Desktop/");
+    EXPECT_EQ(state.DesktopFolder, s / "home/Desktop/");
 }
 
 TEST_F(PosixEnvironmentTest, NoHomeAtAllLeavesTheDesktopAtTheTemporaryFolder) {
-    s.unsetVariable("HOME");
+    s.variables.unset("HOME");
     s.makeFolder("tmp");
-    s.setVariable("TMP", t / "tmp");
+    s.variables.set("TMP", s / "tmp");
     const FormState& state = load();
-    EXPECT_EQ(state.TempFolder, t / "tmp/");
+    EXPECT_EQ(state.TempFolder, s / "tmp/");
     EXPECT_EQ(state.DesktopFolder, state.TempFolder);
 }
 

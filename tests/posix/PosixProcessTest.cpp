@@ -21,12 +21,11 @@ constexpr const char* kRecordingWine =
 
 class PosixProcessTest : public ProcessContract<LinuxSystem> {
   protected:
-    TempFolder& t = s.t;
     platform::Process& process = s.process;
 };
 
 TEST_F(PosixProcessTest, DrivesAreAcceptedAndDrivePathsGoThroughThePrefix) {
-    t.makeFolder("prefix/drive_c/Descargas");
+    s.makeFolder("prefix/drive_c/Descargas");
     process.changeDrive('c');
     process.changeDrive('/');
     process.changeDirectory("c:\\Descargas\\");
@@ -34,9 +33,9 @@ TEST_F(PosixProcessTest, DrivesAreAcceptedAndDrivePathsGoThroughThePrefix) {
 }
 
 TEST_F(PosixProcessTest, FilesLinuxCannotRunFailAtOnce) {
-    t.write("dl/marcado", "tampoco\n", 0755);
-    t.write("dl/sin_permiso", LinuxSystem::kRecordingInstaller, 0644);
-    ASSERT_EQ(chdir((t / "dl").c_str()), 0);
+    s.write("dl/marcado", "tampoco\n", 0755);
+    s.write("dl/sin_permiso", LinuxSystem::kRecordingInstaller, 0644);
+    ASSERT_EQ(chdir((s / "dl").c_str()), 0);
     for (const char* name : {"marcado", "sin_permiso"}) {
         SCOPED_TRACE(name);
         failureNumber([&] { process.startProgram(name); });
@@ -44,27 +43,27 @@ TEST_F(PosixProcessTest, FilesLinuxCannotRunFailAtOnce) {
 }
 
 TEST_F(PosixProcessTest, WindowsProgramsGoThroughWineWhenItIsInstalled) {
-    t.write("bin/wine", kRecordingWine, 0755);
-    s.setVariable("PATH", (t / "bin") + ":/usr/bin:/bin");
-    t.write("dl/Quibrant_Setup.exe", "MZ");
-    t.write("dl/Quibrant.msi", "MSI");
-    ASSERT_EQ(chdir((t / "dl").c_str()), 0);
+    s.write("bin/wine", kRecordingWine, 0755);
+    s.variables.set("PATH", (s / "bin") + ":/usr/bin:/bin");
+    s.write("dl/Quibrant_Setup.exe", "MZ");
+    s.write("dl/Quibrant.msi", "MSI");
+    ASSERT_EQ(chdir((s / "dl").c_str()), 0);
 
     process.startProgram("Quibrant_Setup.exe");
     EXPECT_EQ(s.recordedFolder("dl"), s.folderAsSeen("dl"));
-    ASSERT_TRUE(waitForFile(t / "dl/argumentos.txt"));
-    EXPECT_EQ(readFile(t / "dl/argumentos.txt"), "./Quibrant_Setup.exe\n");
+    ASSERT_TRUE(s.waitFor("dl/argumentos.txt"));
+    EXPECT_EQ(s.read("dl/argumentos.txt"), "./Quibrant_Setup.exe\n");
 
-    std::remove((t / "dl/argumentos.txt").c_str());
+    std::remove((s / "dl/argumentos.txt").c_str());
     process.startProgram("Quibrant.msi");
-    ASSERT_TRUE(waitForFile(t / "dl/argumentos.txt"));
-    EXPECT_EQ(readFile(t / "dl/argumentos.txt"), "msiexec /i ./Quibrant.msi\n");
+    ASSERT_TRUE(s.waitFor("dl/argumentos.txt"));
+    EXPECT_EQ(s.read("dl/argumentos.txt"), "msiexec /i ./Quibrant.msi\n");
 }
 
 TEST_F(PosixProcessTest, AWindowsProgramWithoutWineFails) {
-    s.setVariable("PATH", t / "bin");
-    t.write("dl/Quibrant_Setup.exe", "MZ");
-    ASSERT_EQ(chdir((t / "dl").c_str()), 0);
+    s.variables.set("PATH", s / "bin");
+    s.write("dl/Quibrant_Setup.exe", "MZ");
+    ASSERT_EQ(chdir((s / "dl").c_str()), 0);
     failureNumber([&] { process.startProgram("Quibrant_Setup.exe"); });
 }
 

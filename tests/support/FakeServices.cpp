@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/BufferedTextStream.h"
 #include "platform/Failure.h"
 
 namespace quibrant::test {
@@ -15,35 +16,24 @@ std::string lower(std::string text) {
     return text;
 }
 
-class FakeTextStream : public platform::TextStream {
+// The real streams' line logic over bytes held in memory.
+class FakeTextStream : public platform::BufferedTextStream {
   public:
-    explicit FakeTextStream(std::string text) : text_(std::move(text)) {}
-    bool AtEndOfLine() override {
-        return pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n';
+    FakeTextStream(std::string path, std::string text)
+        : BufferedTextStream(std::move(path)), text_(std::move(text)) {}
+
+  protected:
+    std::size_t readSome(char* buffer, std::size_t size) override {
+        const std::size_t got = text_.copy(buffer, size, std::min(pos_, text_.size()));
+        pos_ += got;
+        return got;
     }
-    bool AtEndOfStream() override { return pos_ >= text_.size(); }
-    std::string ReadLine() override {
-        if (closed_) {
-            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
-        }
-        const std::size_t end = text_.find_first_of("\r\n", pos_);
-        std::string line =
-            text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
-        pos_ = end == std::string::npos ? text_.size() : end;
-        if (pos_ < text_.size() && text_[pos_] == '\r') {
-            ++pos_;
-        }
-        if (pos_ < text_.size() && text_[pos_] == '\n') {
-            ++pos_;
-        }
-        return line;
-    }
-    void Close() override { closed_ = true; }
+    std::string decode(const std::string& bytes) override { return bytes; }
+    void closeFile() override {}
 
   private:
     std::string text_;
     std::size_t pos_ = 0;
-    bool closed_ = false;
 };
 
 class FakeBinaryFile : public platform::BinaryFile {
@@ -163,7 +153,7 @@ std::unique_ptr<platform::TextStream> FakeFileSystem::OpenTextFile(const std::st
     if (found == files.end()) {
         throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
     }
-    return std::make_unique<FakeTextStream>(found->second.bytes);
+    return std::make_unique<FakeTextStream>(path, found->second.bytes);
 }
 
 void FakeFileSystem::CreateFolder(const std::string& path) {

@@ -21,14 +21,14 @@ TEST_F(Win32EnvironmentTest, AShortNameWithItsFinalSeparatorKeepsIt) {
 }
 
 TEST_F(Win32EnvironmentTest, StartUpFallsBackToTheHomeDriveAndThenToTheCurrentDrive) {
-    const std::string drive = s.t.root().substr(0, 2);
-    s.unsetVariable("TEMP");
-    s.unsetVariable("TMP");
-    s.setVariable("HOMEDRIVE", drive);
+    const std::string drive = s.root.substr(0, 2);
+    s.variables.unset("TEMP");
+    s.variables.unset("TMP");
+    s.variables.set("HOMEDRIVE", drive);
     EXPECT_EQ(load().TempFolder, drive + "\\");
 
-    s.unsetVariable("HOMEDRIVE");
-    s.unsetVariable("USERPROFILE");
+    s.variables.unset("HOMEDRIVE");
+    s.variables.unset("USERPROFILE");
     const FormState& state = load();
     EXPECT_EQ(state.TempFolder, "\\");
     EXPECT_EQ(state.DesktopFolder, "\\");

@@ -2,9 +2,12 @@
 
 #include "ServicesSystem.h"
 #include "contract/InstallContract.h"
+#include "contract/ShellContract.h"
 
 namespace quibrant::test {
 
+INSTANTIATE_TYPED_TEST_SUITE_P(Windows, ShellContract, WindowsSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Windows, ShortcutContract, WindowsSystem);
 INSTANTIATE_TYPED_TEST_SUITE_P(Windows, InstallContract, WindowsSystem);
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
-#include "ServicesTestFolder.h"
-#include "contract/LinkContents.h"
-#include "support/FakeServices.h"
+#include "contract/System.h"
+#include "win32/Utf16.h"
 #include "win32/Win32Environment.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Process.h"
@@ -17,13 +17,20 @@ namespace quibrant::test {
 // The stand-in installer built beside the test program: it records the
 // folder it runs in and its command line in "carpeta.txt" there.
 inline constexpr const char* kRecorderName = "services_record_folder.exe";
-std::string recorderPath();
 
-// The real process services, except that the program's end comes back to the
-// test instead of ending it.
-class EndingProcess : public win32::Win32Process {
-  public:
-    [[noreturn]] void end() override { throw ProgramEnded{}; }
+// The bytes of a file; "" when it cannot be read.
+std::string readFile(const std::string& path);
+DWORD attributesOf(const std::string& path);
+// The long form of the current folder.
+std::string currentFolder();
+// The short (8.3) form of an existing path; wine makes up hashed names.
+std::string shortPathOf(const std::string& path);
+// A drive letter that names no drive on this machine, or '\0'.
+char absentDriveLetter();
+
+struct WindowsVariables {
+    static std::optional<std::string> get(const std::string& name);
+    static void put(const std::string& name, const std::optional<std::string>& value);
 };
 
 // The shell's own objects, with the desktop moved to a folder of the test's,
@@ -39,22 +46,26 @@ class ShellWithDesktopAt : public platform::ShellFactory {
     std::string desktop_;
 };
 
-// A shortcut file read back through the shell's own reader.
-LinkContents readShellLink(const std::string& path);
-
-// The Windows services for the contract suites, on a folder of the test's
-// own with a desktop "Escritorio" in it. The environment and the current
-// folder are put back afterwards.
+// The Windows services on a fresh folder under the user's temporary folder,
+// removed with everything in it (read-only files included) afterwards, with
+// a desktop ("Escritorio") in it. The folder's name holds letters outside
+// ASCII, so every path a test passes on does too.
 struct WindowsSystem {
-    TestFolder t;
-    ScopedEnvironment variables;
-    ScopedCurrentFolder restoreFolder;
+    // The folder's full long path, in UTF-8, without a final separator.
+    const std::string root = makeRoot();
+    const std::string startFolder = currentFolder();
+    ScopedEnvironment<WindowsVariables> variables;
     win32::Win32FileSystem files;
     win32::Win32FileSystemFactory fileSystems;
     win32::Win32Environment environment;
-    EndingProcess process;
+    EndingProcess<win32::Win32Process> process;
     win32::Win32ShellFactory shells;
-    ShellWithDesktopAt desktopShells{shells, t.makeFolder("Escritorio")};
+    ShellWithDesktopAt desktopShells{shells, makeFolder("Escritorio")};
+
+    WindowsSystem() = default;
+    WindowsSystem(const WindowsSystem&) = delete;
+    WindowsSystem& operator=(const WindowsSystem&) = delete;
+    ~WindowsSystem();
 
     void wire(Services& services) {
         services.fileSystems = &fileSystems;
@@ -62,45 +73,49 @@ struct WindowsSystem {
         services.shells = &desktopShells;
     }
 
-    std::string path(const std::string& relative) const { return t / relative; }
-    void makeFolder(const std::string& relative) { t.makeFolder(relative); }
-    void write(const std::string& relative, const std::string& bytes) { t.write(relative, bytes); }
+    // root\relative, with any "/" in `relative` written as "\".
+    std::string operator/(const std::string& relative) const;
+    std::string path(const std::string& relative) const { return *this / relative; }
+    std::string makeFolder(const std::string& relative) const;
+    std::string write(const std::string& relative, const std::string& bytes,
+                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) const;
     void writeReadOnly(const std::string& relative, const std::string& bytes) {
-        t.write(relative, bytes, FILE_ATTRIBUTE_READONLY);
+        write(relative, bytes, FILE_ATTRIBUTE_READONLY);
     }
-    std::string read(const std::string& relative) { return readFile(t / relative); }
-    bool exists(const std::string& relative) { return test::exists(t / relative); }
+    std::string read(const std::string& relative) { return readFile(path(relative)); }
+    bool exists(const std::string& relative) {
+        return attributesOf(path(relative)) != INVALID_FILE_ATTRIBUTES;
+    }
     bool readOnly(const std::string& relative) {
-        const DWORD attributes = attributesOf(t / relative);
+        const DWORD attributes = attributesOf(path(relative));
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     }
     std::string writeHidden(const std::string& folder, const std::string& name) {
-        return t.write(folder + "/" + name, "x", FILE_ATTRIBUTE_HIDDEN);
+        return write(folder + "/" + name, "x", FILE_ATTRIBUTE_HIDDEN);
     }
     std::string makeHiddenFolder(const std::string& folder, const std::string& name);
 
     std::string installer(const std::string& folder);
     std::string recordedFolder(const std::string& folder);
-    std::string folderAsSeen(const std::string& relative) { return t / relative; }
+    std::string folderAsSeen(const std::string& relative) { return path(relative); }
     std::string currentFolder() { return test::currentFolder(); }
     std::string programElsewhere() { return kRecorderName; }
 
-    void setVariable(const std::string& name, const std::string& value) {
-        variables.set(name, value);
-    }
-    void unsetVariable(const std::string& name) { variables.unset(name); }
     // The short (8.3) form.
-    std::string otherSpelling(const std::string& relative) { return shortPathOf(t / relative); }
+    std::string otherSpelling(const std::string& relative) { return shortPathOf(path(relative)); }
     std::size_t characters(const std::string& text) { return win32::widen(text).size(); }
 
-    LinkContents readLink(const std::string& path) { return readShellLink(path); }
+    LinkContents readLink(const std::string& path);
     std::string windowsPath(const std::string& path) { return path; }
 
-    void removeDesktop() { RemoveDirectoryW(win32::widen(t / "Escritorio").c_str()); }
+    void removeDesktop() { RemoveDirectoryW(win32::widen(path("Escritorio")).c_str()); }
     std::string systemDriveRoot() {
         variables.set("SystemDrive", "C:");
         return "C:\\";
     }
+
+  private:
+    static std::string makeRoot();
 };
 
 }  // namespace quibrant::test
