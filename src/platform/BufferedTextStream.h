@@ -2,17 +2,22 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/ServiceFailures.h"
 
 namespace quibrant::platform {
 
 // The line logic every file service's text stream shares: the file is read a
 // piece at a time, so that a line is available without the whole file in
 // memory, and line breaks are CR LF, LF or a lone CR. A service supplies the
-// bytes and turns a line's bytes into UTF-8.
+// bytes, turns a line's bytes into UTF-8 and closes the file. Once closed,
+// the stream reads nothing more, not even what it had buffered.
 class BufferedTextStream : public TextStream {
   public:
+    explicit BufferedTextStream(std::string path) : path_(std::move(path)) {}
+
     bool AtEndOfLine() override {
         const int c = peek();
         return c < 0 || c == '\r' || c == '\n';
@@ -35,18 +40,35 @@ class BufferedTextStream : public TextStream {
         return decode(bytes);
     }
 
+    void Close() final {
+        if (closed_) {
+            return;
+        }
+        closed_ = true;
+        buffer_.clear();
+        pos_ = 0;
+        closeFile();
+    }
+
   protected:
     // Reads up to `size` bytes; 0 at the end of the file. Throws Failure when
-    // the file cannot be read or is closed.
+    // the file cannot be read.
     virtual std::size_t readSome(char* buffer, std::size_t size) = 0;
     // One line's bytes as UTF-8.
     virtual std::string decode(const std::string& bytes) = 0;
+    // Lets go of the file; called once at most.
+    virtual void closeFile() = 0;
+
+    const std::string& path() const { return path_; }
 
   private:
     static constexpr std::size_t kReadChunk = 4096;
 
     // The next byte without consuming it; -1 at the end of the file.
     int peek() {
+        if (closed_) {
+            throw failures::fileClosed(path_);
+        }
         if (pos_ == buffer_.size()) {
             buffer_.resize(kReadChunk);
             pos_ = 0;
@@ -62,8 +84,10 @@ class BufferedTextStream : public TextStream {
         return pos_ < buffer_.size() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
     }
 
+    std::string path_;
     std::string buffer_;
     std::size_t pos_ = 0;
+    bool closed_ = false;
 };
 
 }  // namespace quibrant::platform

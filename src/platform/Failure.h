@@ -21,18 +21,32 @@ class Failure : public std::runtime_error {
     std::int32_t number_;
 };
 
-// Error numbers the core raises itself. Platform adapters pick their own numbers,
-// never 0 and never -1.
+// The program's numbered failures, the one list that the core and every
+// system's services number their failures from, so that the same kind of
+// failure reads alike whichever part raised it. Never 0 and never -1: the
+// program takes those for success.
 namespace errors {
-inline constexpr std::int32_t kInvalidPropertyValue = 380;
-inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kInvalidProcedureCall = 5;
 inline constexpr std::int32_t kOverflow = 6;
+inline constexpr std::int32_t kOutOfMemory = 7;
+inline constexpr std::int32_t kTypeMismatch = 13;
+// What the shortcut operation reports for a failure that came without a number.
+inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kBadFileNameOrNumber = 52;
 inline constexpr std::int32_t kFileNotFound = 53;
-inline constexpr std::int32_t kPermissionDenied = 70;
-inline constexpr std::int32_t kPathNotFound = 76;
-inline constexpr std::int32_t kDiskFull = 61;
 inline constexpr std::int32_t kDeviceIo = 57;
+inline constexpr std::int32_t kFileAlreadyExists = 58;
+inline constexpr std::int32_t kDiskFull = 61;
+inline constexpr std::int32_t kTooManyFiles = 67;
+inline constexpr std::int32_t kDeviceUnavailable = 68;
+inline constexpr std::int32_t kPermissionDenied = 70;
+inline constexpr std::int32_t kDiskNotReady = 71;
+inline constexpr std::int32_t kPathFileAccessError = 75;
+inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kInvalidPropertyValue = 380;
+inline constexpr std::int32_t kCannotCreateObject = 429;
+inline constexpr std::int32_t kNoSuchPropertyOrMethod = 438;
+inline constexpr std::int32_t kAutomationError = 440;
 inline constexpr std::int32_t kTransferFailed = 35750;
 }  // namespace errors
 

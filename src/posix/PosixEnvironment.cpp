@@ -5,7 +5,8 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
+
+#include "posix/PosixHandles.h"
 
 extern char** environ;
 
@@ -25,12 +26,6 @@ std::string firstSet(std::initializer_list<const char*> names) {
         }
     }
     return "";
-}
-
-std::string canonical(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    return resolved ? std::string(resolved.get()) : std::string();
 }
 
 // XDG_DESKTOP_DIR from the environment or from user-dirs.dirs, where it is
@@ -59,7 +54,7 @@ std::string configuredDesktop(const std::string& home) {
     }
     // A relative or empty entry is no desktop; one equal to home means the
     // user switched the desktop off.
-    if (value.empty() || value.front() != '/' || canonical(value) == canonical(home)) {
+    if (value.empty() || value.front() != '/' || canonicalPath(value) == canonicalPath(home)) {
         return "";
     }
     while (value.size() > 1 && value.back() == '/') {
@@ -81,6 +76,10 @@ std::string environmentVariable(const std::string& name) {
     return "";
 }
 
+std::string canonicalPath(const std::string& path) {
+    return takeString(::realpath(path.c_str(), nullptr));
+}
+
 std::string PosixEnvironment::variable(const std::string& name) {
     if (sameName(name, "tmp")) {
         std::string value = firstSet({"TMP", "TMPDIR"});
@@ -96,7 +95,7 @@ std::string PosixEnvironment::variable(const std::string& name) {
 }
 
 std::string PosixEnvironment::longPathName(const std::string& path, std::size_t bufferSize) {
-    std::string longPath = canonical(path);
+    std::string longPath = canonicalPath(path);
     if (longPath.size() + 1 > bufferSize) {
         return "";
     }

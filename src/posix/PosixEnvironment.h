@@ -23,6 +23,10 @@ class PosixEnvironment : public platform::Environment {
 // when it is not set.
 std::string environmentVariable(const std::string& name);
 
+// The absolute path of an existing path, without links, "." or ".."; "" when
+// the path does not exist.
+std::string canonicalPath(const std::string& path);
+
 // The user's desktop folder inside `home`: the XDG desktop directory when the
 // user has one configured, else home/Desktop.
 std::string desktopFolderIn(const std::string& home);

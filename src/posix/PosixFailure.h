@@ -16,7 +16,4 @@ platform::Failure systemFailure(int error, const std::string& what, const std::s
 // was not found.
 platform::Failure fileFailure(int error, const std::string& what, const std::string& path);
 
-// The Spanish description of a system error number.
-std::string describeSystemError(int error);
-
 }  // namespace quibrant::posix

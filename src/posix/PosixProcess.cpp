@@ -9,22 +9,20 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "platform/ServiceFailures.h"
 #include "posix/PosixFailure.h"
+#include "posix/PosixHandles.h"
 
 namespace quibrant::posix {
 
+using namespace platform::failures;
+
 namespace {
 
-constexpr std::int32_t kDeviceUnavailable = 68;
-constexpr const char* kNoDrive = "La unidad no está disponible";
-constexpr const char* kCannotEnterFolder = "No se pudo entrar en la carpeta";
-constexpr const char* kNoProgram = "No se indicó ningún programa";
-constexpr const char* kCannotStart = "No se pudo iniciar el programa";
 constexpr const char* kWine = "wine";
 constexpr const char* kWindowsInstallerTool = "msiexec";
 constexpr const char* kInstallOption = "/i";
@@ -53,21 +51,96 @@ std::string findOnPath(const std::string& name) {
     return "";
 }
 
-// Writes the whole value, retrying after signals; used between fork and exec,
-// where only async-signal-safe calls may run.
-void reportError(int fd, int error) {
-    const char* data = reinterpret_cast<const char*>(&error);
-    std::size_t left = sizeof error;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) {
-            continue;
+// The file a command line names. It is looked up in the current folder only,
+// never on the PATH, so no other file of the same name can stand in for it.
+std::string programFile(const WinePaths& wine, const std::string& commandLine) {
+    std::string program = wine.toLinux(commandLine);
+    if (program.find('/') == std::string::npos) {
+        program = "./" + program;
+    }
+    struct stat info {};
+    if (::stat(program.c_str(), &info) != 0) {
+        throw fileFailure(errno, kCannotStart, commandLine);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw systemFailure(EACCES, kCannotStart, commandLine);
+    }
+    return program;
+}
+
+// What to execute for a program file: a Windows program goes to wine when
+// wine is on the PATH, an installer package through wine's installer tool.
+// Without wine it is executed as it is, and fails unless Linux can run it.
+std::vector<std::string> commandFor(const std::string& program) {
+    const bool package = endsWithIgnoringCase(program, ".msi");
+    const std::string wine =
+        package || endsWithIgnoringCase(program, ".exe") ? findOnPath(kWine) : "";
+    std::vector<std::string> command;
+    if (!wine.empty()) {
+        command.push_back(wine);
+        if (package) {
+            command.push_back(kWindowsInstallerTool);
+            command.push_back(kInstallOption);
         }
-        if (written <= 0) {
-            return;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+    }
+    command.push_back(program);
+    return command;
+}
+
+// In the child of fork: runs the program in a session of its own, as a
+// grandchild that no one waits for, so that it goes on after this program
+// ends. An exec that fails reports its error through `report`. Only calls
+// that are safe between fork and exec run here.
+[[noreturn]] void execDetached(char* const argv[], const Descriptor& report) {
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild < 0) {
+        const int error = errno;
+        writeAll(report.get(), &error, sizeof error);
+        ::_exit(1);
+    }
+    if (grandchild > 0) {
+        ::_exit(0);
+    }
+    ::execv(argv[0], argv);
+    const int error = errno;
+    writeAll(report.get(), &error, sizeof error);
+    ::_exit(127);
+}
+
+// Starts the command without waiting for it and returns once it runs. The
+// exec's outcome comes back through a pipe that a successful exec closes.
+void startDetached(std::vector<std::string> command, const std::string& commandLine) {
+    std::vector<char*> argv;
+    for (std::string& argument : command) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        throw systemFailure(errno, kCannotStart, commandLine);
+    }
+    Descriptor outcome(ends[0]);
+    Descriptor report(ends[1]);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        throw systemFailure(errno, kCannotStart, commandLine);
+    }
+    if (child == 0) {
+        execDetached(argv.data(), report);
+    }
+    report.reset();
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(outcome.get(), &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        throw systemFailure(error, kCannotStart, commandLine);
     }
 }
 
@@ -77,7 +150,7 @@ PosixProcess::PosixProcess(WinePaths wine) : wine_(std::move(wine)) {}
 
 void PosixProcess::changeDrive(char letter) {
     if (letter == '\\') {
-        throw platform::Failure(kDeviceUnavailable, std::string(kNoDrive) + ": " + letter);
+        throw noDrive(std::string(1, letter) + ":");
     }
 }
 
@@ -89,82 +162,9 @@ void PosixProcess::changeDirectory(const std::string& folder) {
 
 void PosixProcess::startProgram(const std::string& commandLine) {
     if (commandLine.empty()) {
-        throw platform::Failure(platform::errors::kFileNotFound, kNoProgram);
+        throw noProgram();
     }
-    // The name is looked up in the current folder only, never on the PATH.
-    std::string program = wine_.toLinux(commandLine);
-    if (program.find('/') == std::string::npos) {
-        program = "./" + program;
-    }
-    struct stat info {};
-    if (::stat(program.c_str(), &info) != 0) {
-        throw fileFailure(errno, kCannotStart, commandLine);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw systemFailure(EACCES, kCannotStart, commandLine);
-    }
-
-    std::vector<std::string> args;
-    const std::string wine =
-        endsWithIgnoringCase(program, ".exe") || endsWithIgnoringCase(program, ".msi")
-            ? findOnPath(kWine)
-            : "";
-    if (!wine.empty()) {
-        args.push_back(wine);
-        if (endsWithIgnoringCase(program, ".msi")) {
-            args.push_back(kWindowsInstallerTool);
-            args.push_back(kInstallOption);
-        }
-    }
-    args.push_back(program);
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-
-    // The exec's outcome comes back through a pipe closed on a successful exec.
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        throw systemFailure(errno, kCannotStart, commandLine);
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        const int error = errno;
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        throw systemFailure(error, kCannotStart, commandLine);
-    }
-    if (child == 0) {
-        // The program runs in a session of its own, as a grandchild that no
-        // one waits for, so it goes on after this program ends.
-        ::close(pipeEnds[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild < 0) {
-            reportError(pipeEnds[1], errno);
-            ::_exit(1);
-        }
-        if (grandchild > 0) {
-            ::_exit(0);
-        }
-        ::execv(argv[0], argv.data());
-        reportError(pipeEnds[1], errno);
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(pipeEnds[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    ::close(pipeEnds[0]);
-    if (got == static_cast<ssize_t>(sizeof error)) {
-        throw systemFailure(error, kCannotStart, commandLine);
-    }
+    startDetached(commandFor(programFile(wine_, commandLine)), commandLine);
 }
 
 std::string PosixProcess::listName(const std::string& path, bool includeFolders) {

@@ -9,9 +9,10 @@
 #include <map>
 #include <vector>
 
-#include "platform/Failure.h"
+#include "platform/ServiceFailures.h"
 #include "posix/PosixEnvironment.h"
 #include "posix/PosixFailure.h"
+#include "posix/PosixHandles.h"
 #include "posix/ShellLinkWriter.h"
 
 namespace quibrant::posix {
@@ -20,9 +21,6 @@ namespace {
 
 constexpr const char* kShellProgId = "WScript.Shell";
 constexpr const char* kDesktopFolderName = "Desktop";
-constexpr std::int32_t kCannotCreateObject = 429;
-constexpr std::int32_t kNoSuchProperty = 438;
-constexpr const char* kCannotCreateObjectText = "No se puede crear el objeto";
 constexpr const char* kNoSuchPropertyText = "El acceso directo no tiene la propiedad";
 constexpr const char* kCannotSave = "No se pudo guardar el acceso directo";
 constexpr const char* kUserProfile = "userprofile";
@@ -79,25 +77,16 @@ void writeFileAtomically(const std::string& path, const std::string& bytes,
     std::string temporary = folder + "/." + name + ".XXXXXX";
     std::vector<char> pattern(temporary.begin(), temporary.end());
     pattern.push_back('\0');
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
+    Descriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!file.valid()) {
         throw systemFailure(errno, kCannotSave, shownPath);
     }
     temporary = pattern.data();
-    int error = 0;
-    std::size_t done = 0;
-    while (error == 0 && done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno != EINTR) {
-            error = errno;
-        } else if (written > 0) {
-            done += static_cast<std::size_t>(written);
-        }
-    }
-    if (error == 0 && ::fchmod(fd, 0644) != 0) {
+    int error = writeAll(file.get(), bytes.data(), bytes.size());
+    if (error == 0 && ::fchmod(file.get(), 0644) != 0) {
         error = errno;
     }
-    if (::close(fd) != 0 && error == 0) {
+    if (!file.reset() && error == 0) {
         error = errno;
     }
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
@@ -117,7 +106,8 @@ class PosixShortcut : public platform::ShortcutObject {
         const std::string key = lower(name);
         if (key != kTargetPath && key != kIconLocation && key != kWorkingDirectory &&
             key != kArguments) {
-            throw platform::Failure(kNoSuchProperty, std::string(kNoSuchPropertyText) + " " + name);
+            throw platform::Failure(platform::errors::kNoSuchPropertyOrMethod,
+                                    std::string(kNoSuchPropertyText) + " " + name);
         }
         properties_[key] = value;
     }
@@ -196,8 +186,9 @@ PosixShellFactory::PosixShellFactory(std::string desktopFolder, WinePaths wine)
 
 std::unique_ptr<platform::ShellObject> PosixShellFactory::createObject(const std::string& progId) {
     if (strcasecmp(progId.c_str(), kShellProgId) != 0) {
-        throw platform::Failure(kCannotCreateObject,
-                                std::string(kCannotCreateObjectText) + " " + progId);
+        throw platform::Failure(
+            platform::errors::kCannotCreateObject,
+            std::string(platform::failures::kCannotCreateObject) + " " + progId);
     }
     return std::make_unique<PosixShell>(desktopFolder_, wine_);
 }

@@ -20,8 +20,6 @@ class PosixShellFactory : public platform::ShellFactory {
 
     std::unique_ptr<platform::ShellObject> createObject(const std::string& progId) override;
 
-    const std::string& desktopFolder() const { return desktopFolder_; }
-
   private:
     std::string desktopFolder_;
     WinePaths wine_;

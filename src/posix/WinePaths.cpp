@@ -1,13 +1,13 @@
 #include "posix/WinePaths.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <climits>
 #include <cstdlib>
-#include <memory>
+
+#include "posix/PosixEnvironment.h"
+#include "posix/PosixHandles.h"
 
 namespace quibrant::posix {
 
@@ -21,22 +21,11 @@ bool isSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-
-std::string canonical(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    return resolved ? std::string(resolved.get()) : std::string();
-}
-
 std::string absolute(const std::string& path) {
     if (!path.empty() && path.front() == '/') {
         return path;
     }
-    std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
-    return (cwd ? std::string(cwd.get()) : std::string()) + "/" + path;
+    return takeString(::getcwd(nullptr, 0)) + "/" + path;
 }
 
 // The part of `path` below `root`, or false when `path` is not inside it.
@@ -142,14 +131,14 @@ std::string WinePaths::toWindows(const std::string& linuxPath) const {
 
     // Otherwise the drive whose folder holds the path, the deepest one first:
     // a prefix's c: usually holds drive_c while z: holds the whole system.
-    std::string resolved = canonical(path);
+    std::string resolved = canonicalPath(path);
     if (resolved.empty()) {
         resolved = path;
     }
     char bestLetter = 0;
     std::string bestRoot;
     std::string bestRest;
-    std::unique_ptr<DIR, DirCloser> dir(opendir(links.c_str()));
+    const Directory dir(::opendir(links.c_str()));
     while (dir) {
         const dirent* entry = readdir(dir.get());
         if (entry == nullptr) {
@@ -160,7 +149,7 @@ std::string WinePaths::toWindows(const std::string& linuxPath) const {
             !std::isalpha(static_cast<unsigned char>(name[0]))) {
             continue;
         }
-        const std::string root = canonical(links + name);
+        const std::string root = canonicalPath(links + name);
         std::string below;
         if (!root.empty() && root.size() > bestRoot.size() && relativeTo(resolved, root, below)) {
             bestLetter = name[0];

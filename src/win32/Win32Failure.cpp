@@ -2,97 +2,69 @@
 
 #include <windows.h>
 
+#include "platform/ServiceFailures.h"
+
 namespace quibrant::win32 {
 namespace {
+
+namespace errors = platform::errors;
 
 // Windows refuses to start a program that asks for administrator rights this
 // way; mingw-w64's headers do not name the code.
 constexpr DWORD kErrorElevationRequired = 740;
 
-// Numbers the program already uses for the same kinds of failure, so a message
-// reads alike whichever service raised it.
-constexpr std::int32_t kInvalidProcedureCall = 5;
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kFileAlreadyExists = 58;
-constexpr std::int32_t kTooManyFiles = 67;
-constexpr std::int32_t kDeviceUnavailable = 68;
-constexpr std::int32_t kDiskNotReady = 71;
-constexpr std::int32_t kPathFileAccessError = 75;
-
-struct ErrorText {
-    DWORD error;
-    std::int32_t number;
-    const char* text;
-};
-
-constexpr ErrorText kErrorTexts[] = {
-    {ERROR_FILE_NOT_FOUND, platform::errors::kFileNotFound, "No se encuentra el archivo"},
-    {ERROR_PATH_NOT_FOUND, platform::errors::kPathNotFound, "No se encuentra la ruta"},
-    {ERROR_BAD_NETPATH, platform::errors::kPathNotFound, "No se encuentra la ruta de red"},
-    {ERROR_BAD_NET_NAME, platform::errors::kPathNotFound, "No se encuentra el recurso de red"},
-    {ERROR_ACCESS_DENIED, platform::errors::kPermissionDenied, "Acceso denegado"},
-    {ERROR_SHARING_VIOLATION, platform::errors::kPermissionDenied,
+constexpr platform::failures::SystemError<DWORD> kSystemErrors[] = {
+    {ERROR_FILE_NOT_FOUND, errors::kFileNotFound, "No se encuentra el archivo"},
+    {ERROR_PATH_NOT_FOUND, errors::kPathNotFound, "No se encuentra la ruta"},
+    {ERROR_BAD_NETPATH, errors::kPathNotFound, "No se encuentra la ruta de red"},
+    {ERROR_BAD_NET_NAME, errors::kPathNotFound, "No se encuentra el recurso de red"},
+    {ERROR_ACCESS_DENIED, errors::kPermissionDenied, "Acceso denegado"},
+    {ERROR_SHARING_VIOLATION, errors::kPermissionDenied,
      "El archivo está en uso por otro programa"},
-    {ERROR_LOCK_VIOLATION, platform::errors::kPermissionDenied,
+    {ERROR_LOCK_VIOLATION, errors::kPermissionDenied,
      "Otro programa tiene bloqueada una parte del archivo"},
-    {ERROR_WRITE_PROTECT, platform::errors::kPermissionDenied,
-     "El disco está protegido contra escritura"},
-    {kErrorElevationRequired, platform::errors::kPermissionDenied,
+    {ERROR_WRITE_PROTECT, errors::kPermissionDenied, "El disco está protegido contra escritura"},
+    {kErrorElevationRequired, errors::kPermissionDenied,
      "La operación requiere permisos de administrador"},
-    {ERROR_CANCELLED, platform::errors::kPermissionDenied, "El usuario canceló la operación"},
-    {ERROR_DISK_FULL, platform::errors::kDiskFull, "No queda espacio en el disco"},
-    {ERROR_HANDLE_DISK_FULL, platform::errors::kDiskFull, "No queda espacio en el disco"},
-    {ERROR_CRC, platform::errors::kDeviceIo, "Error de datos en el dispositivo"},
-    {ERROR_GEN_FAILURE, platform::errors::kDeviceIo, "El dispositivo no funciona"},
-    {ERROR_IO_DEVICE, platform::errors::kDeviceIo, "Error de entrada/salida del dispositivo"},
-    {ERROR_INVALID_NAME, platform::errors::kBadFileNameOrNumber,
+    {ERROR_CANCELLED, errors::kPermissionDenied, "El usuario canceló la operación"},
+    {ERROR_DISK_FULL, errors::kDiskFull, "No queda espacio en el disco"},
+    {ERROR_HANDLE_DISK_FULL, errors::kDiskFull, "No queda espacio en el disco"},
+    {ERROR_CRC, errors::kDeviceIo, "Error de datos en el dispositivo"},
+    {ERROR_GEN_FAILURE, errors::kDeviceIo, "El dispositivo no funciona"},
+    {ERROR_IO_DEVICE, errors::kDeviceIo, "Error de entrada/salida del dispositivo"},
+    {ERROR_INVALID_NAME, errors::kBadFileNameOrNumber,
      "El nombre del archivo o de la carpeta no es válido"},
-    {ERROR_FILENAME_EXCED_RANGE, platform::errors::kBadFileNameOrNumber,
-     "El nombre es demasiado largo"},
-    {ERROR_DIRECTORY, platform::errors::kBadFileNameOrNumber, "El nombre de carpeta no es válido"},
-    {ERROR_ALREADY_EXISTS, kFileAlreadyExists, "Ya existe"},
-    {ERROR_FILE_EXISTS, kFileAlreadyExists, "Ya existe"},
-    {ERROR_DIR_NOT_EMPTY, kPathFileAccessError, "La carpeta no está vacía"},
-    {ERROR_NOT_SAME_DEVICE, kPathFileAccessError, "No se puede mover a otra unidad"},
-    {ERROR_INVALID_DRIVE, kDeviceUnavailable, "No existe la unidad"},
-    {ERROR_NOT_READY, kDiskNotReady, "La unidad no está preparada"},
-    {ERROR_TOO_MANY_OPEN_FILES, kTooManyFiles, "Demasiados archivos abiertos"},
-    {ERROR_NOT_ENOUGH_MEMORY, kOutOfMemory, "Memoria insuficiente"},
-    {ERROR_OUTOFMEMORY, kOutOfMemory, "Memoria insuficiente"},
-    {ERROR_BAD_EXE_FORMAT, kInvalidProcedureCall, "No es un programa que se pueda ejecutar"},
-    {ERROR_NO_ASSOCIATION, kInvalidProcedureCall,
+    {ERROR_FILENAME_EXCED_RANGE, errors::kBadFileNameOrNumber, "El nombre es demasiado largo"},
+    {ERROR_DIRECTORY, errors::kBadFileNameOrNumber, "El nombre de carpeta no es válido"},
+    {ERROR_ALREADY_EXISTS, errors::kFileAlreadyExists, "Ya existe"},
+    {ERROR_FILE_EXISTS, errors::kFileAlreadyExists, "Ya existe"},
+    {ERROR_DIR_NOT_EMPTY, errors::kPathFileAccessError, "La carpeta no está vacía"},
+    {ERROR_NOT_SAME_DEVICE, errors::kPathFileAccessError, "No se puede mover a otra unidad"},
+    {ERROR_INVALID_DRIVE, errors::kDeviceUnavailable, "No existe la unidad"},
+    {ERROR_NOT_READY, errors::kDiskNotReady, "La unidad no está preparada"},
+    {ERROR_TOO_MANY_OPEN_FILES, errors::kTooManyFiles, "Demasiados archivos abiertos"},
+    {ERROR_NOT_ENOUGH_MEMORY, errors::kOutOfMemory, "Memoria insuficiente"},
+    {ERROR_OUTOFMEMORY, errors::kOutOfMemory, "Memoria insuficiente"},
+    {ERROR_BAD_EXE_FORMAT, errors::kInvalidProcedureCall,
+     "No es un programa que se pueda ejecutar"},
+    {ERROR_NO_ASSOCIATION, errors::kInvalidProcedureCall,
      "Ningún programa está asociado a este tipo de archivo"},
 };
-
-const ErrorText* find(std::uint32_t error) {
-    for (const ErrorText& entry : kErrorTexts) {
-        if (entry.error == error) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
 
 }  // namespace
 
 std::string describeSystemError(std::uint32_t error) {
-    const ErrorText* entry = find(error);
-    return entry ? entry->text : "Error del sistema " + std::to_string(error);
+    return platform::failures::systemErrorReason(kSystemErrors, static_cast<DWORD>(error));
 }
 
 std::int32_t failureNumber(std::uint32_t error) {
-    const ErrorText* entry = find(error);
-    return entry ? entry->number : kPathFileAccessError;
+    return platform::failures::systemErrorNumber(kSystemErrors, static_cast<DWORD>(error));
 }
 
 platform::Failure systemFailure(std::uint32_t error, const std::string& what,
                                 const std::string& path) {
-    std::string description = what;
-    if (!path.empty()) {
-        description += ": " + path;
-    }
-    description += " (" + describeSystemError(error) + ")";
-    return platform::Failure(failureNumber(error), description);
+    return platform::failures::describedFailure(failureNumber(error), what, path,
+                                                describeSystemError(error));
 }
 
 }  // namespace quibrant::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/Failure.h"
+#include "platform/ServiceFailures.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Environment.h"
 #include "win32/Win32Failure.h"
@@ -11,15 +11,9 @@
 
 namespace quibrant::win32 {
 
-namespace {
+using namespace platform::failures;
 
-constexpr const char* kCannotOpen = "No se pudo abrir el archivo";
-constexpr const char* kNotAFile = "No es un archivo";
-constexpr const char* kCannotCreateFolder = "No se pudo crear la carpeta";
-constexpr const char* kCannotDelete = "No se pudo borrar el archivo";
-constexpr const char* kReadOnly = "El archivo es de solo lectura";
-constexpr const char* kCannotCreateFile = "No se pudo crear el archivo";
-constexpr const char* kCannotReplace = "No se pudo reemplazar el archivo";
+namespace {
 
 constexpr const char* kSystemDriveVariable = "SystemDrive";
 constexpr const char* kDefaultSystemDrive = "C:";
@@ -41,10 +35,6 @@ bool isFolder(DWORD attributes) {
 
 bool isFile(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-platform::Failure notAFile(const std::string& path) {
-    return platform::Failure(platform::errors::kFileNotFound, std::string(kNotAFile) + ": " + path);
 }
 
 // Takes the read-only attribute off a file for as long as it lives, unless
@@ -136,8 +126,7 @@ void Win32FileSystem::DeleteFile(const std::string& path, bool force) {
         throw notAFile(path);
     }
     if (!force && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw platform::Failure(platform::errors::kPermissionDenied,
-                                std::string(kReadOnly) + ": " + path);
+        throw readOnlyFile(path);
     }
     WritableForNow writable(widePath, attributes);
     if (!writable.clear() || !::DeleteFileW(widePath.c_str())) {

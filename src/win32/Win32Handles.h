@@ -2,63 +2,39 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <string_view>
+
+#include "platform/UniqueResource.h"
+
 namespace quibrant::win32 {
 
-// A kernel handle closed when it goes out of scope. Both "no handle" values
-// the API hands out (NULL and INVALID_HANDLE_VALUE) count as empty.
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            reset(other.release());
-        }
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
+// The owners of what the Windows services get from the system: kernel and
+// search handles, COM references and values, and the per-thread settings
+// they change for a while.
 
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() {
-        const HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-    // Closes the handle held now; answers false when closing failed, which
-    // for a file means data the system had not yet written may be lost.
-    bool reset(HANDLE handle = nullptr) {
-        bool closed = true;
-        if (valid()) {
-            closed = CloseHandle(handle_) != FALSE;
-        }
-        handle_ = handle;
-        return closed;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE empty() { return nullptr; }
+    // Both "no handle" values the API hands out count as empty.
+    static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static bool close(HANDLE handle) { return CloseHandle(handle) != FALSE; }
 };
 
-// A search handle of FindFirstFileExW, closed with FindClose.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (valid()) {
-            FindClose(handle_);
-        }
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+// A kernel handle; when closing fails, GetLastError says why.
+using UniqueHandle = platform::UniqueResource<KernelHandleTraits>;
 
-  private:
-    HANDLE handle_;
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE; }
+    static bool close(HANDLE handle) { return FindClose(handle) != FALSE; }
 };
+
+// A search handle of FindFirstFileExW.
+using FindHandle = platform::UniqueResource<FindHandleTraits>;
 
 // While it lives, a query on a drive without a medium (an empty card reader,
 // a CD drive with no disc) fails quietly instead of making Windows ask the
@@ -84,6 +60,97 @@ class QuietDriveErrors {
   private:
     DWORD previous_ = 0;
     bool restore_ = true;
+};
+
+// One reference to a COM interface, released when it goes out of scope.
+template <typename Interface>
+class ComPtr {
+  public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            pointer_ = other.pointer_;
+            other.pointer_ = nullptr;
+        }
+        return *this;
+    }
+    ~ComPtr() { reset(); }
+
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+
+    // Releases what is held and answers the place a creating call writes a
+    // new reference to.
+    Interface** put() {
+        reset();
+        return &pointer_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+    // Takes over a reference the caller owns (one AddRef'd for us).
+    void attach(Interface* pointer) {
+        reset();
+        pointer_ = pointer;
+    }
+
+    void reset() {
+        if (pointer_ != nullptr) {
+            Interface* const pointer = pointer_;
+            pointer_ = nullptr;
+            pointer->Release();
+        }
+    }
+
+  private:
+    Interface* pointer_ = nullptr;
+};
+
+// A VARIANT cleared (its string freed, its interface released) when it goes
+// out of scope.
+class Variant {
+  public:
+    Variant() { VariantInit(&value_); }
+    explicit Variant(std::wstring_view text) {
+        VariantInit(&value_);
+        V_VT(&value_) = VT_BSTR;
+        V_BSTR(&value_) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&value_); }
+
+    VARIANT* get() { return &value_; }
+    const VARIANT* get() const { return &value_; }
+    VARTYPE type() const { return V_VT(&value_); }
+
+  private:
+    VARIANT value_;
+};
+
+// COM initialised for the calling thread as a single-threaded apartment, for
+// as long as this object lives. A thread that already runs COM in the other
+// mode keeps it; the objects the program uses work in either.
+class ComApartment {
+  public:
+    ComApartment()
+        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        // S_FALSE (already initialised the same way) also takes a reference
+        // that must be given back; RPC_E_CHANGED_MODE does not.
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+
+  private:
+    HRESULT result_;
 };
 
 }  // namespace quibrant::win32

@@ -2,23 +2,18 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <vector>
 
-#include "platform/Failure.h"
+#include "platform/ServiceFailures.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Failure.h"
 #include "win32/Win32Handles.h"
 
 namespace quibrant::win32 {
 
-namespace {
+using namespace platform::failures;
 
-constexpr std::int32_t kDeviceUnavailable = 68;
-constexpr const char* kNoDrive = "La unidad no está disponible";
-constexpr const char* kCannotEnterFolder = "No se pudo entrar en la carpeta";
-constexpr const char* kNoProgram = "No se indicó ningún programa";
-constexpr const char* kCannotStart = "No se pudo iniciar el programa";
+namespace {
 
 bool isSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
@@ -51,7 +46,7 @@ void Win32Process::changeDrive(char letter) {
     const std::string drive = std::string(1, letter) + ":";
     // A path that starts with a backslash (a network share) has no drive.
     if (!isDriveLetter(letter)) {
-        throw platform::Failure(kDeviceUnavailable, std::string(kNoDrive) + ": " + drive);
+        throw noDrive(drive);
     }
     QuietDriveErrors quiet;
     if (!SetCurrentDirectoryW(widen(drive).c_str())) {
@@ -71,7 +66,7 @@ void Win32Process::changeDirectory(const std::string& folder) {
 void Win32Process::startProgram(const std::string& commandLine) {
     const std::wstring name = widen(commandLine);
     if (name.empty()) {
-        throw platform::Failure(platform::errors::kFileNotFound, kNoProgram);
+        throw noProgram();
     }
     // The program is named as a file: resolved against the current folder
     // only, so neither the folder of this program nor the PATH can supply
@@ -133,10 +128,9 @@ std::string Win32Process::listName(const std::string& path, bool includeFolders)
 
     WIN32_FIND_DATAW entry{};
     QuietDriveErrors quiet;
-    const HANDLE search = FindFirstFileExW(widePath.c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, 0);
-    const FindHandle closing(search);
-    if (search == INVALID_HANDLE_VALUE) {
+    const FindHandle search(FindFirstFileExW(widePath.c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchNameMatch, nullptr, 0));
+    if (!search.valid()) {
         return "";
     }
     const DWORD attributes = entry.dwFileAttributes;

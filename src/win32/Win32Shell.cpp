@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <cstdio>
 
-#include "platform/Failure.h"
+#include "platform/ServiceFailures.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Failure.h"
 
@@ -13,13 +12,8 @@ namespace quibrant::win32 {
 
 namespace {
 
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kTypeMismatch = platform::errors::kTypeMismatch;
-constexpr std::int32_t kCannotCreateObject = 429;
-constexpr std::int32_t kNoSuchMember = 438;
-constexpr std::int32_t kAutomationError = 440;
+namespace errors = platform::errors;
 
-constexpr const char* kCannotCreateObjectText = "No se puede crear el objeto";
 constexpr const char* kNoSuchMemberText = "El objeto no admite la propiedad o el método";
 constexpr const char* kMemberFailed = "Falló la llamada a";
 constexpr const char* kUnexpectedAnswer = "Respuesta inesperada de";
@@ -42,14 +36,14 @@ std::int32_t numberOf(HRESULT result) {
     }
     switch (result) {
         case E_OUTOFMEMORY:
-            return kOutOfMemory;
+            return errors::kOutOfMemory;
         case DISP_E_UNKNOWNNAME:
         case DISP_E_MEMBERNOTFOUND:
-            return kNoSuchMember;
+            return errors::kNoSuchPropertyOrMethod;
         case DISP_E_TYPEMISMATCH:
-            return kTypeMismatch;
+            return errors::kTypeMismatch;
         default:
-            return kAutomationError;
+            return errors::kAutomationError;
     }
 }
 
@@ -251,8 +245,9 @@ std::unique_ptr<platform::ShellObject> Win32ShellFactory::createObject(const std
     }
     if (FAILED(result) || !shell) {
         throw platform::Failure(
-            result == E_OUTOFMEMORY ? kOutOfMemory : kCannotCreateObject,
-            std::string(kCannotCreateObjectText) + " " + progId + " (" + reasonOf(result) + ")");
+            result == E_OUTOFMEMORY ? errors::kOutOfMemory : errors::kCannotCreateObject,
+            std::string(platform::failures::kCannotCreateObject) + " " + progId + " (" +
+                reasonOf(result) + ")");
     }
     return std::make_unique<Win32ShellObject>(std::move(shell));
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/Shell.h"
-#include "win32/Win32Com.h"
+#include "win32/Win32Handles.h"
 
 namespace quibrant::win32 {
 

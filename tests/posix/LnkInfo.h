@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace quibrant::test {
@@ -15,22 +16,13 @@ inline std::map<std::string, std::string> lnkinfo(const std::string& path) {
     std::map<std::string, std::string> fields;
     const std::string command = "lnkinfo '" + path + "' 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) {
-        return fields;
-    }
     std::string output;
     char buffer[4096];
-    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+    for (std::size_t got; pipe && (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
         output.append(buffer, got);
     }
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos) {
-            end = output.size();
-        }
-        const std::string line = output.substr(start, end - start);
-        start = end + 1;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
         const std::size_t colon = line.find(':');
         const std::size_t nameStart = line.find_first_not_of('\t');
         if (colon == std::string::npos || nameStart == std::string::npos) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TempFolder.h"
+#include "LinuxSystem.h"
 #include "posix/TextEncoding.h"
 #include "posix/WinePaths.h"
 
@@ -28,33 +28,30 @@ TEST(WinePathsTest, DrivePathsGoThroughThePrefixInEitherSpelling) {
 }
 
 TEST(WinePathsTest, PrefixComesFromTheEnvironmentOrTheHomeFolder) {
-    {
-        ScopedVariable prefix("WINEPREFIX", "/opt/prefijo");
-        EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/opt/prefijo");
-    }
-    ScopedVariable prefix("WINEPREFIX", "");
-    ScopedVariable home("HOME", "/home/ana");
+    LinuxSystem s;
+    s.variables.set("WINEPREFIX", "/opt/prefijo");
+    EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/opt/prefijo");
+    s.variables.set("WINEPREFIX", "");
+    s.variables.set("HOME", "/home/ana");
     EXPECT_EQ(WinePaths::fromEnvironment().prefix(), "/home/ana/.wine");
 }
 
 TEST(WinePathsTest, LinuxPathsGetTheDriveAWindowsProgramSees) {
-    TempFolder t;
-    t.makeFolder("prefix/drive_c/Descargas");
-    t.makeFolder("prefix/dosdevices");
-    t.link("../drive_c", "prefix/dosdevices/c:");
-    t.link("/", "prefix/dosdevices/z:");
-    t.makeFolder("otros");
-    const WinePaths wine(t / "prefix");
+    LinuxSystem s;
+    s.makeFolder("prefix/drive_c/Descargas");
+    s.link("/", "prefix/dosdevices/z:");
+    s.makeFolder("otros");
+    const WinePaths wine(s / "prefix");
 
     // Through the drive's link or its real folder alike.
-    EXPECT_EQ(wine.toWindows(t / "prefix/dosdevices/c:/Descargas/Setup.exe"),
+    EXPECT_EQ(wine.toWindows(s / "prefix/dosdevices/c:/Descargas/Setup.exe"),
               "C:\\Descargas\\Setup.exe");
-    EXPECT_EQ(wine.toWindows(t / "prefix/drive_c/Descargas/"), "C:\\Descargas\\");
-    EXPECT_EQ(wine.toWindows(t / "prefix/drive_c"), "C:\\");
+    EXPECT_EQ(wine.toWindows(s / "prefix/drive_c/Descargas/"), "C:\\Descargas\\");
+    EXPECT_EQ(wine.toWindows(s / "prefix/drive_c"), "C:\\");
     // Outside every deeper drive, z: holds it.
-    std::string onRoot = "Z:" + (t / "otros/");
+    std::string onRoot = "Z:" + (s / "otros/");
     std::replace(onRoot.begin(), onRoot.end(), '/', '\\');
-    EXPECT_EQ(wine.toWindows(t / "otros/"), onRoot);
+    EXPECT_EQ(wine.toWindows(s / "otros/"), onRoot);
 }
 
 TEST(WinePathsTest, WithoutAPrefixEverythingIsOnTheRootDrive) {

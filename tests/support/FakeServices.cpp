@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/BufferedTextStream.h"
 #include "platform/Failure.h"
 
 namespace quibrant::test {
@@ -15,41 +16,33 @@ std::string lower(std::string text) {
     return text;
 }
 
-class FakeTextStream : public platform::TextStream {
+// The real streams' line logic over bytes held in memory.
+class FakeTextStream : public platform::BufferedTextStream {
   public:
-    explicit FakeTextStream(std::string text) : text_(std::move(text)) {}
-    bool AtEndOfLine() override {
-        return pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n';
+    FakeTextStream(std::string path, std::string text)
+        : BufferedTextStream(std::move(path)), text_(std::move(text)) {}
+
+  protected:
+    std::size_t readSome(char* buffer, std::size_t size) override {
+        const std::size_t got = text_.copy(buffer, size, std::min(pos_, text_.size()));
+        pos_ += got;
+        return got;
     }
-    bool AtEndOfStream() override { return pos_ >= text_.size(); }
-    std::string ReadLine() override {
-        if (closed_) {
-            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
-        }
-        const std::size_t end = text_.find_first_of("\r\n", pos_);
-        std::string line =
-            text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
-        pos_ = end == std::string::npos ? text_.size() : end;
-        if (pos_ < text_.size() && text_[pos_] == '\r') {
-            ++pos_;
-        }
-        if (pos_ < text_.size() && text_[pos_] == '\n') {
-            ++pos_;
-        }
-        return line;
-    }
-    void Close() override { closed_ = true; }
+    std::string decode(const std::string& bytes) override { return bytes; }
+    void closeFile() override {}
 
   private:
     std::string text_;
     std::size_t pos_ = 0;
-    bool closed_ = false;
 };
 
 class FakeBinaryFile : public platform::BinaryFile {
   public:
     FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     void write(const char* data, std::size_t size) override {
+        if (closed_) {
+            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
+        }
         if (fs_.diskSpace) {
             if (size > *fs_.diskSpace) {
                 throw platform::Failure(platform::errors::kDiskFull,
@@ -61,6 +54,7 @@ class FakeBinaryFile : public platform::BinaryFile {
     }
     void close() override {
         fs_.calls.push_back("close " + path_);
+        closed_ = true;
         if (fs_.failingClose.count(path_) != 0) {
             throw platform::Failure(platform::errors::kDiskFull,
                                     "No hay espacio suficiente en el disco.");
@@ -70,6 +64,7 @@ class FakeBinaryFile : public platform::BinaryFile {
   private:
     FakeFileSystem& fs_;
     std::string path_;
+    bool closed_ = false;
 };
 
 class FakeShortcut : public platform::ShortcutObject {
@@ -82,7 +77,7 @@ class FakeShortcut : public platform::ShortcutObject {
     }
     void Save() override {
         if (shell_.failSave) {
-            throw platform::Failure(70, "Permiso denegado.");
+            throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado.");
         }
         shell_.saved.push_back(saved_);
     }
@@ -158,7 +153,7 @@ std::unique_ptr<platform::TextStream> FakeFileSystem::OpenTextFile(const std::st
     if (found == files.end()) {
         throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
     }
-    return std::make_unique<FakeTextStream>(found->second.bytes);
+    return std::make_unique<FakeTextStream>(path, found->second.bytes);
 }
 
 void FakeFileSystem::CreateFolder(const std::string& path) {
@@ -208,7 +203,8 @@ std::unique_ptr<platform::FileSystem> FakeFileSystemFactory::createFileSystem() 
 void FakeProcess::changeDrive(char letter) {
     calls.push_back(std::string("changeDrive ") + letter);
     if (!std::isalpha(static_cast<unsigned char>(letter))) {
-        throw platform::Failure(68, "La unidad no está disponible.");
+        throw platform::Failure(platform::errors::kDeviceUnavailable,
+                                "La unidad no está disponible.");
     }
 }
 
@@ -240,7 +236,8 @@ void FakeProcess::end() {
 
 std::unique_ptr<platform::ShellObject> FakeShellFactory::createObject(const std::string& progId) {
     if (failCreate || lower(progId) != "wscript.shell") {
-        throw platform::Failure(429, "No se pudo crear el objeto " + progId + ".");
+        throw platform::Failure(platform::errors::kCannotCreateObject,
+                                "No se pudo crear el objeto " + progId + ".");
     }
     ++created;
     return std::make_unique<FakeShell>(*this);

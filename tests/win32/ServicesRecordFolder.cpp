@@ -5,27 +5,13 @@
 
 #include <string>
 
-namespace {
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return "";
-    }
-    const int size = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
-    return out;
-}
-
-}  // namespace
+#include "win32/Utf16.h"
 
 int wmain() {
     wchar_t folder[32768];
     const DWORD length = GetCurrentDirectoryW(32768, folder);
-    const std::string record =
-        utf8(std::wstring(folder, length)) + "\n" + utf8(GetCommandLineW()) + "\n";
+    const std::string record = quibrant::win32::narrow(std::wstring(folder, length)) + "\n" +
+                               quibrant::win32::narrow(GetCommandLineW()) + "\n";
     const HANDLE file = CreateFileW(L"carpeta.tmp", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
