@@ -15,9 +15,6 @@ constexpr const char* kShortcutExtension = ".lnk";
 constexpr const char* kIconOfTarget = ", 0";
 constexpr const char* kTargetNotFound = "No se encontró el archivo de destino del acceso directo.";
 constexpr const char* kFolderNotFound = "No se encontró la carpeta del acceso directo.";
-// A failure reported with the success value, or with none, still counts as a
-// failure; it is shown with this number instead.
-constexpr std::int32_t kUnnumberedFailure = 51;
 
 constexpr const char* kShortcutErrorPrefix = "Error: ";
 constexpr const char* kShortcutErrorLineBreaks = "\r\n\r\n";
@@ -58,8 +55,11 @@ std::int32_t createShortcut(platform::Process& process, platform::ShellFactory& 
         shortcut->Save();
         return kShortcutCreated;
     } catch (const platform::Failure& failure) {
+        // A failure reported with the success value, or with none, still
+        // counts as a failure.
         const std::int32_t number = failure.number();
-        return number == kShortcutCreated || number == 0 ? kUnnumberedFailure : number;
+        return number == kShortcutCreated || number == 0 ? platform::errors::kInternalError
+                                                         : number;
     }
 }
 
