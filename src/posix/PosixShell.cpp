@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ServiceFailures.h"
+#include "platform/Text.h"
 #include "posix/PosixEnvironment.h"
 #include "posix/PosixFailure.h"
 #include "posix/PosixHandles.h"
@@ -26,26 +27,11 @@ constexpr const char* kCannotSave = "No se pudo guardar el acceso directo";
 constexpr const char* kUserProfile = "userprofile";
 constexpr std::size_t kLongPathBuffer = 255;
 
-// The properties a shortcut takes, by their lower-case names.
-constexpr const char* kTargetPath = "targetpath";
-constexpr const char* kIconLocation = "iconlocation";
-constexpr const char* kWorkingDirectory = "workingdirectory";
-constexpr const char* kArguments = "arguments";
-
-std::string lower(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+// The properties a shortcut takes, by their upper-case names.
+constexpr const char* kTargetPath = "TARGETPATH";
+constexpr const char* kIconLocation = "ICONLOCATION";
+constexpr const char* kWorkingDirectory = "WORKINGDIRECTORY";
+constexpr const char* kArguments = "ARGUMENTS";
 
 // "path, 3" is the icon of index 3 in path; the link keeps the two apart.
 void splitIconLocation(const std::string& location, std::string& path, std::int32_t& index) {
@@ -55,7 +41,7 @@ void splitIconLocation(const std::string& location, std::string& path, std::int3
     if (comma == std::string::npos) {
         return;
     }
-    const std::string number = trimmed(location.substr(comma + 1));
+    const std::string number = platform::trimSpaces(location.substr(comma + 1));
     if (number.empty() || number.find_first_not_of("-0123456789") != std::string::npos) {
         return;
     }
@@ -64,7 +50,7 @@ void splitIconLocation(const std::string& location, std::string& path, std::int3
     } catch (const std::exception&) {
         return;
     }
-    path = trimmed(location.substr(0, comma));
+    path = platform::trimSpaces(location.substr(0, comma));
 }
 
 // Writes the whole file beside its final place and then moves it there, so a
@@ -103,7 +89,7 @@ class PosixShortcut : public platform::ShortcutObject {
     PosixShortcut(std::string path, const WinePaths& wine) : path_(std::move(path)), wine_(wine) {}
 
     void setProperty(const std::string& name, const std::string& value) override {
-        const std::string key = lower(name);
+        const std::string key = platform::upperCase(name);
         if (key != kTargetPath && key != kIconLocation && key != kWorkingDirectory &&
             key != kArguments) {
             throw platform::Failure(platform::errors::kNoSuchPropertyOrMethod,
