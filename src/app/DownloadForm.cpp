@@ -1,4 +1,5 @@
 #include "app/DownloadForm.h"
+#include "app/FormLayout.h"
 
 #include <algorithm>
 #include <utility>
@@ -144,14 +145,14 @@ void DownloadForm::Command3_Click() {
 void DownloadForm::Picture1_Click(std::int16_t /*Index*/) {
     // Acts on the mask, not on the picture shown: a download masks the code
     // again without touching the pictures.
-    if (controls_.Text4->passwordChar() == kCodeMask) {
+    if (controls_.Text4->passwordChar() == kPasswordChar) {
         controls_.Picture1[1]->setVisible(true);
         controls_.Picture1[0]->setVisible(false);
         controls_.Text4->setPasswordChar("");
     } else {
         controls_.Picture1[0]->setVisible(true);
         controls_.Picture1[1]->setVisible(false);
-        controls_.Text4->setPasswordChar(kCodeMask);
+        controls_.Text4->setPasswordChar(kPasswordChar);
     }
     controls_.Text4->setFocus();
 }

@@ -22,8 +22,6 @@ namespace quibrant {
 
 // The program's name, shown by every message box that has no title of its own.
 inline constexpr const char* kAppTitle = "Quibrant Descarga";
-// What the code box shows in place of each character while it masks the code.
-inline constexpr const char* kCodeMask = "*";
 
 // The window's controls, owned by the toolkit adapter.
 struct Controls {

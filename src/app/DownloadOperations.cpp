@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/DownloadForm.h"
+#include "app/FormLayout.h"
 #include "install/Discovery.h"
 #include "install/Launch.h"
 #include "install/Shortcut.h"
@@ -59,7 +60,7 @@ void DownloadForm::StartDownload() {
                                  platform::MessageIcon::Critical);
         return;
     }
-    controls_.Text4->setPasswordChar(kCodeMask);
+    controls_.Text4->setPasswordChar(kPasswordChar);
     controls_.Frame2->setEnabled(false);
     state_.RequestStartTime = static_cast<float>(services_.clock->seconds());
     controls_.Timer1->setEnabled(true);
