@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/DownloadForm.h"
-#include "platform/EventRounds.h"
+#include "app/EventRounds.h"
 
 namespace quibrant {
 
@@ -69,7 +69,7 @@ class WindowHost {
 
       private:
         platform::Window& window_;
-        platform::EventRounds rounds_;
+        EventRounds rounds_;
     };
 
     // Runs one handler of the form, unless the window is closed. A failure

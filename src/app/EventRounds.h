@@ -2,13 +2,13 @@
 
 #include <chrono>
 
-namespace quibrant::platform {
+namespace quibrant {
 
-// The bookkeeping every window's doEvents shares. A download calls doEvents
+// The event rounds the window host runs for the form. A download calls doEvents
 // after every 1 KiB piece, and one round through a toolkit's event queue
 // costs more than receiving a piece, so events that arrived within the last
 // millisecond wait for the next round: no one sees the difference, and a fast
-// download runs markedly faster. A window also needs to know when it is
+// download runs markedly faster. The host also needs to know when it is
 // inside a round, since closing from there must not return into the
 // download's loop.
 class EventRounds {
@@ -38,4 +38,4 @@ class EventRounds {
     int depth_ = 0;
 };
 
-}  // namespace quibrant::platform
+}  // namespace quibrant
