@@ -144,11 +144,7 @@ Win32Captioned::Win32Captioned(HWND hwnd, HWND owner, UINT_PTR timerId)
                timer_.runner()) {}
 
 bool Win32Captioned::onTimer(UINT_PTR id) {
-    if (id != timer_.timerId()) {
-        return false;
-    }
-    caption_.update().onTimer();
-    return true;
+    return timer_.deliver(id, caption_.update());
 }
 
 void Win32Frame::setEnabled(bool enabled) {
@@ -203,11 +199,7 @@ Win32ProgressBar::Win32ProgressBar(HWND bar, HWND owner, UINT_PTR timerId)
           timer_.runner()) {}
 
 bool Win32ProgressBar::onTimer(UINT_PTR id) {
-    if (id != timer_.timerId()) {
-        return false;
-    }
-    progress_.update().onTimer();
-    return true;
+    return timer_.deliver(id, progress_.update());
 }
 
 Win32Timer::Win32Timer(HWND owner, UINT_PTR timerId, int intervalMs)

@@ -33,6 +33,14 @@ class WindowTimer {
     UINT_PTR timerId() const { return timerId_; }
     // The screen-rate update's use of the timer.
     ScreenRateUpdate::RunTimer runner();
+    // Hands a WM_TIMER of this timer's id to `update`; false for another id.
+    bool deliver(UINT_PTR id, ScreenRateUpdate& update) const {
+        if (id != timerId_) {
+            return false;
+        }
+        update.onTimer();
+        return true;
+    }
 
   private:
     HWND owner_;
