@@ -10,6 +10,14 @@ constexpr unsigned char kFirstSmallLetter = 0xA0;
 constexpr unsigned char kLastSmallLetter = 0xBE;
 constexpr unsigned char kDivisionSign = 0xB7;
 constexpr unsigned char kCaseDistance = 0x20;
+
+std::string trimmed(const std::string& text, const char* blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 }  // namespace
 
 std::string upperCase(std::string text) {
@@ -29,11 +37,11 @@ std::string upperCase(std::string text) {
 }
 
 std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return trimmed(text, " ");
+}
+
+std::string trimBlanks(const std::string& text) {
+    return trimmed(text, " \t");
 }
 
 }  // namespace quibrant::platform

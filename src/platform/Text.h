@@ -14,4 +14,8 @@ std::string upperCase(std::string text);
 // stay, as they are part of what the user or the file wrote.
 std::string trimSpaces(const std::string& text);
 
+// The text without spaces and tabs at either end, the blanks that may
+// surround a value in an HTTP header.
+std::string trimBlanks(const std::string& text);
+
 }  // namespace quibrant::platform

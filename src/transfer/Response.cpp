@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Failure.h"
+#include "platform/Text.h"
 
 namespace quibrant::transfer {
 
@@ -24,10 +25,6 @@ constexpr const char* kLongBodyPrefix =
 constexpr std::size_t kReasonLimit = 60;
 constexpr std::size_t kHeaderLimit = 40;
 constexpr std::int64_t kLargestLength = std::numeric_limits<std::int32_t>::max();
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 }  // namespace
 
@@ -61,18 +58,10 @@ void checkStatus(int code, const std::string& reason) {
 }
 
 std::int32_t parseContentLength(const std::string& header) {
-    std::size_t begin = 0;
-    std::size_t end = header.size();
-    while (begin < end && isBlank(header[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(header[end - 1])) {
-        --end;
-    }
-    if (begin == end) {
+    const std::string digits = platform::trimBlanks(header);
+    if (digits.empty()) {
         throw platform::Failure(platform::errors::kTypeMismatch, kNoContentLength);
     }
-    const std::string digits = header.substr(begin, end - begin);
 
     // Accumulates with a ceiling, so a long run of digits cannot overflow.
     std::int64_t value = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/Text.h"
 #include "win32/Utf16.h"
 
 namespace quibrant::win32 {
@@ -21,14 +22,6 @@ std::wstring queryText(HINTERNET request, DWORD what) {
     }
     text.resize(bytes / sizeof(wchar_t));
     return text;
-}
-
-std::string trim(const std::string& text) {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos) {
-        return "";
-    }
-    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
 }  // namespace
@@ -62,8 +55,8 @@ WinInetAnswer readAnswer(HINTERNET request) {
         if (colon == std::string::npos || colon == 0) {
             continue;
         }
-        const std::string name = trim(text.substr(0, colon));
-        const std::string value = trim(text.substr(colon + 1));
+        const std::string name = platform::trimBlanks(text.substr(0, colon));
+        const std::string value = platform::trimBlanks(text.substr(colon + 1));
         auto same =
             std::find_if(answer.headers.begin(), answer.headers.end(),
                          [&](const auto& header) { return equalHeaderNames(header.first, name); });
