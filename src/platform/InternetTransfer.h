@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Failure.h"
+
 namespace quibrant::platform {
 
 // The Internet transfer component: one request at a time, driven by the caller
@@ -57,6 +59,11 @@ class InternetTransfer {
     // phrase. 0 while no response has arrived.
     virtual int responseCode() const = 0;
     virtual std::string responseReason() const = 0;
+
+    // Why the request ended without any answer (no connection, an unknown
+    // host, a refused certificate, a redirect refused), in the user's words;
+    // meaningful once kError was raised for it. Never throws.
+    virtual Failure requestFailure() const = 0;
 
     // The next piece of the body, 1 to `size` bytes, valid until the next call;
     // empty once the body is exhausted. Throws Failure when the body cannot be

@@ -19,29 +19,39 @@ constexpr const char* kGet = "GET";
 constexpr qint64 kReplyBufferSize = 1024 * 1024;
 constexpr qsizetype kLocalReadSize = 64 * 1024;
 
-// What broke the connection, as the user reads it in the failure.
-constexpr const char* kConnectionClosed = "el servidor cerró la conexión";
-constexpr const char* kConnectionReset = "se perdió la conexión con el servidor";
-constexpr const char* kTimedOut = "la red dejó de responder";
-constexpr const char* kProtocolError = "el servidor envió una respuesta no válida";
-constexpr const char* kNetworkError = "falló la red";
-
-std::string describeError(QNetworkReply::NetworkError error) {
+transfer::TransferFault faultOf(QNetworkReply::NetworkError error) {
+    using transfer::TransferFault;
     switch (error) {
+        case QNetworkReply::HostNotFoundError:
+            return TransferFault::kHostNotFound;
+        case QNetworkReply::ConnectionRefusedError:
+            return TransferFault::kConnectionRefused;
         case QNetworkReply::RemoteHostClosedError:
-            return kConnectionClosed;
+            return TransferFault::kConnectionClosed;
         case QNetworkReply::TimeoutError:
         case QNetworkReply::TemporaryNetworkFailureError:
         case QNetworkReply::NetworkSessionFailedError:
-            return kTimedOut;
+            return TransferFault::kCannotConnect;
+        case QNetworkReply::SslHandshakeFailedError:
+            return TransferFault::kSecureChannelFailed;
+        case QNetworkReply::InsecureRedirectError:
+            return TransferFault::kInsecureRedirect;
+        case QNetworkReply::TooManyRedirectsError:
+            return TransferFault::kTooManyRedirects;
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyConnectionClosedError:
+        case QNetworkReply::ProxyNotFoundError:
+        case QNetworkReply::ProxyTimeoutError:
+        case QNetworkReply::ProxyAuthenticationRequiredError:
+            return TransferFault::kProxyFailed;
         case QNetworkReply::ProtocolFailure:
         case QNetworkReply::ProtocolInvalidOperationError:
         case QNetworkReply::ProtocolUnknownError:
-            return kProtocolError;
+            return TransferFault::kInvalidResponse;
         case QNetworkReply::UnknownNetworkError:
-            return kConnectionReset;
+            return TransferFault::kConnectionReset;
         default:
-            return kNetworkError;
+            return TransferFault::kNetworkFailed;
     }
 }
 
@@ -237,6 +247,13 @@ std::string QtInternetTransfer::responseReason() const {
     return reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString();
 }
 
+platform::Failure QtInternetTransfer::requestFailure() const {
+    if (cancelled_ || !reply_) {
+        return transfer::transferFailure(transfer::TransferFault::kCancelled);
+    }
+    return transfer::transferFailure(faultOf(reply_->error()), reply_->url().host().toStdString());
+}
+
 std::int64_t QtInternetTransfer::bufferedBytes() const {
     const qint64 inReply = reply_ ? reply_->bytesAvailable() : 0;
     return static_cast<std::int64_t>(inReply + (bufferEnd_ - bufferPos_));
@@ -317,8 +334,7 @@ void QtInternetTransfer::checkEnd() {
         fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
     if (error != QNetworkReply::NoError && !isHttpStatusError(error)) {
-        fail(transfer::brokenBody(describeError(error), bodyProgress(),
-                                  reply_->errorString().toStdString()));
+        fail(transfer::brokenBody(faultOf(error), bodyProgress(), ""));
     }
 }
 

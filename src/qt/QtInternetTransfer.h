@@ -44,6 +44,7 @@ class QtInternetTransfer final : public transfer::TransferSettings {
     std::string GetHeader(const std::string& name) override;
     int responseCode() const override;
     std::string responseReason() const override;
+    platform::Failure requestFailure() const override;
     std::string_view GetChunk(std::int16_t size) override;
     void Cancel() override;
 

@@ -1,6 +1,7 @@
 #include "transfer/TransferFailures.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace quibrant::transfer {
 
@@ -36,6 +37,66 @@ std::string receivedSoFar(const BodyProgress& progress) {
     return text + kBytes;
 }
 
+// What the user reads for a connection that failed: a sentence around the
+// server's name when nothing arrived, and the cause within "La descarga se
+// interrumpió: ..." when the body had started.
+struct ConnectionText {
+    TransferFault fault;
+    const char* before;
+    const char* after;
+    const char* cause;
+};
+
+constexpr const char* kCheckConnection =
+    ". Compruebe la conexión a Internet y vuelva a intentarlo.";
+constexpr const char* kRefusedForSafety = "; por seguridad no se descargó nada.";
+
+constexpr ConnectionText kConnectionTexts[] = {
+    {TransferFault::kHostNotFound, "No se encontró el servidor", kCheckConnection,
+     "no se encontró el servidor"},
+    {TransferFault::kConnectionRefused, "El servidor", " rechazó la conexión. Vuelva a "
+     "intentarlo más tarde.", "el servidor rechazó la conexión"},
+    {TransferFault::kCannotConnect, "No se pudo conectar con el servidor", kCheckConnection,
+     "no se pudo conectar con el servidor"},
+    {TransferFault::kCertificateUntrusted,
+     "El certificado del servidor", " no lo emitió una autoridad de confianza; por seguridad no se descargó nada.",
+     "el certificado del servidor no lo emitió una autoridad de confianza"},
+    {TransferFault::kCertificateDate, "El certificado del servidor",
+     " está caducado o aún no es válido. Compruebe que la fecha y la hora del equipo son "
+     "correctas y vuelva a intentarlo.",
+     "el certificado del servidor está caducado o aún no es válido"},
+    {TransferFault::kCertificateWrongHost, "El certificado del servidor no corresponde a su "
+     "nombre", kRefusedForSafety, "el certificado del servidor no corresponde a su nombre"},
+    {TransferFault::kCertificateInvalid, "El certificado del servidor", " no es válido; por seguridad no se descargó nada.",
+     "el certificado del servidor no es válido"},
+    {TransferFault::kSecureChannelFailed, "No se pudo establecer una conexión segura con el "
+     "servidor", ". Vuelva a intentarlo más tarde.", "falló la conexión segura con el servidor"},
+    {TransferFault::kProxyFailed, "El servidor proxy no permitió la conexión con", ". Compruebe "
+     "la configuración del proxy del equipo.", "el servidor proxy cortó la conexión"},
+    {TransferFault::kInsecureRedirect, "El servidor", " redirigió la descarga a una dirección no "
+     "segura (sin HTTPS); por seguridad se rechazó.",
+     "el servidor redirigió la descarga a una dirección no segura"},
+    {TransferFault::kTooManyRedirects, "El servidor", " redirigió la descarga demasiadas veces; "
+     "no se pudo llegar al archivo.", "el servidor redirigió la descarga demasiadas veces"},
+    {TransferFault::kInvalidResponse, "El servidor", " envió una respuesta no válida.",
+     "el servidor envió una respuesta no válida"},
+    {TransferFault::kConnectionReset, "Se perdió la conexión con el servidor", kCheckConnection,
+     "se perdió la conexión con el servidor"},
+    {TransferFault::kConnectionClosed, "El servidor", " cerró la conexión antes de terminar.",
+     "el servidor cerró la conexión antes de terminar"},
+    {TransferFault::kNetworkFailed, "Falló la conexión con el servidor", kCheckConnection,
+     "falló la red"},
+};
+
+const ConnectionText& connectionText(TransferFault fault) {
+    for (const ConnectionText& text : kConnectionTexts) {
+        if (text.fault == fault) {
+            return text;
+        }
+    }
+    return kConnectionTexts[std::size(kConnectionTexts) - 1];
+}
+
 }  // namespace
 
 platform::Failure transferFailure(TransferFault fault, const std::string& subject) {
@@ -49,9 +110,14 @@ platform::Failure transferFailure(TransferFault fault, const std::string& subjec
         case TransferFault::kNoRequest:
             return platform::Failure(platform::errors::kTransferFailed, kNoRequest);
         case TransferFault::kCancelled:
+            return platform::Failure(platform::errors::kTransferFailed, kCancelled);
+        default:
             break;
     }
-    return platform::Failure(platform::errors::kTransferFailed, kCancelled);
+    const ConnectionText& text = connectionText(fault);
+    const std::string server = subject.empty() ? "" : " «" + subject + "»";
+    return platform::Failure(platform::errors::kTransferFailed,
+                             text.before + server + text.after);
 }
 
 platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgress& progress) {
@@ -60,11 +126,14 @@ platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgres
                                  kStalledSeconds + "; " + receivedSoFar(progress) + ".");
 }
 
-platform::Failure brokenBody(const std::string& cause, const BodyProgress& progress,
+platform::Failure brokenBody(TransferFault cause, const BodyProgress& progress,
                              const std::string& detail) {
-    return platform::Failure(
-        platform::errors::kTransferFailed,
-        kInterrupted + cause + "; " + receivedSoFar(progress) + " (" + detail + ").");
+    std::string description =
+        kInterrupted + std::string(connectionText(cause).cause) + "; " + receivedSoFar(progress);
+    if (!detail.empty()) {
+        description += " (" + detail + ")";
+    }
+    return platform::Failure(platform::errors::kTransferFailed, description + ".");
 }
 
 }  // namespace quibrant::transfer

@@ -33,17 +33,39 @@ enum class TransferFault {
     kNoRequest,
     // The caller cancelled the request, or the window closed meanwhile.
     kCancelled,
+
+    // Before any answer; `subject` is the server's host name.
+    kHostNotFound,
+    kConnectionRefused,
+    kCannotConnect,
+    kCertificateUntrusted,
+    // Expired or not yet valid: often only a wrong clock on this computer.
+    kCertificateDate,
+    kCertificateWrongHost,
+    kCertificateInvalid,
+    kSecureChannelFailed,
+    kProxyFailed,
+    kInsecureRedirect,
+    kTooManyRedirects,
+    kInvalidResponse,
+    kNetworkFailed,
+
+    // While the body arrives (see brokenBody).
+    kConnectionReset,
+    kConnectionClosed,
 };
 
+// The failure to report for `fault`; every component words it through here,
+// so that no library's or server's own words reach the user.
 platform::Failure transferFailure(TransferFault fault, const std::string& subject = "");
 
 // The body delivered nothing for `limit`.
 platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgress& progress);
 
-// The connection broke (reset, network error) while the body arrived:
-// `cause` says what broke, in words, and `detail` is the component's own
-// account of it, e.g. its error number, for support.
-platform::Failure brokenBody(const std::string& cause, const BodyProgress& progress,
+// The connection broke while the body arrived: `cause` says how (a reset, a
+// close before the end, or any fault above), and `detail` is a number the
+// component knows it by, for support ("" when it has none).
+platform::Failure brokenBody(TransferFault cause, const BodyProgress& progress,
                              const std::string& detail);
 
 }  // namespace quibrant::transfer

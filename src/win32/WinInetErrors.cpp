@@ -82,6 +82,20 @@ std::string describeInternetError(std::uint32_t error) {
     return "error de red " + std::to_string(error);
 }
 
+transfer::TransferFault faultOfInternetError(std::uint32_t error) {
+    switch (error) {
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+            return transfer::TransferFault::kConnectionReset;
+        case ERROR_INTERNET_TIMEOUT:
+            return transfer::TransferFault::kCannotConnect;
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+            return transfer::TransferFault::kInvalidResponse;
+        default:
+            return transfer::TransferFault::kNetworkFailed;
+    }
+}
+
 bool isCertificateError(std::uint32_t error) {
     const InternetErrorText* entry = find(error);
     return entry != nullptr && entry->certificate;

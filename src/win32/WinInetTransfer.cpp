@@ -128,6 +128,14 @@ std::string WinInetTransfer::lastFailure() const {
     return request_ ? request_->failureDescription() : "";
 }
 
+platform::Failure WinInetTransfer::requestFailure() const {
+    const std::string description = lastFailure();
+    if (cancelled_ || description.empty()) {
+        return transfer::transferFailure(transfer::TransferFault::kCancelled);
+    }
+    return platform::Failure(platform::errors::kTransferFailed, description);
+}
+
 std::int64_t WinInetTransfer::bufferedBytes() const {
     const std::size_t queued = request_ ? request_->queuedBytes() : 0;
     return static_cast<std::int64_t>(queued + (block_.size - blockPos_));
@@ -231,7 +239,7 @@ void WinInetTransfer::checkEnd(WinInetRequest::Progress ending) {
             fail(platform::Failure(platform::errors::kTransferFailed, noAnswer));
         }
         const DWORD error = request_->error();
-        fail(transfer::brokenBody(describeInternetError(error), bodyProgress(),
+        fail(transfer::brokenBody(faultOfInternetError(error), bodyProgress(),
                                   kErrorNumber + std::to_string(error)));
     }
 }

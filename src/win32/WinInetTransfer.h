@@ -47,6 +47,7 @@ class WinInetTransfer final : public transfer::TransferSettings {
     // "" while it has not. A certificate refused, a host unknown, a port
     // closed: the caller may show it.
     std::string lastFailure() const;
+    platform::Failure requestFailure() const override;
 
     // Bytes of the body received from the network and not yet handed out:
     // what the component holds in memory, bounded whatever the file's size.

@@ -59,6 +59,9 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     }
     int responseCode() const override { return status; }
     std::string responseReason() const override { return reason; }
+    platform::Failure requestFailure() const override {
+        return platform::Failure(platform::errors::kTransferFailed, requestFailureText);
+    }
 
     std::string_view GetChunk(std::int16_t size) override {
         ++chunkCalls;
@@ -97,6 +100,9 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     }
 
     std::size_t delivered() const { return delivered_; }
+
+    // What requestFailure reports once state 11 was raised.
+    std::string requestFailureText = "No se encontró el servidor.";
 
     std::vector<std::string> calls;
     std::map<std::string, std::string> headers;
