@@ -1,6 +1,7 @@
 #include "app/FormLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quibrant {
 
@@ -24,6 +25,28 @@ constexpr const char* kFolderPictureName = "Cambiar la carpeta de destino";
 // One name for both padlocks: a click acts on the mask, whichever is shown.
 constexpr const char* kPadlockName = "Mostrar u ocultar la contraseña";
 constexpr const char* kProgressName = "Progreso de la descarga";
+
+constexpr double kLegibleContrast = 4.5;
+constexpr int kShadeSteps = 64;
+
+// The light a colour gives off, 0 for black to 1 for white (sRGB, as the
+// accessibility guidelines define it).
+double luminance(platform::Color color) {
+    const auto linear = [color](int shift) {
+        const double c = static_cast<double>((color >> shift) & 0xFF) / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(0) + 0.7152 * linear(8) + 0.0722 * linear(16);
+}
+
+platform::Color shade(platform::Color color, int step) {
+    platform::Color out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const platform::Color channel = (color >> shift) & 0xFF;
+        out |= (channel * static_cast<platform::Color>(step) / kShadeSteps) << shift;
+    }
+    return out;
+}
 
 using K = ControlKind;
 
@@ -88,6 +111,21 @@ const ControlDef* formControl(std::string_view name) {
         }
     }
     return nullptr;
+}
+
+double contrastRatio(platform::Color a, platform::Color b) {
+    const double lighter = std::max(luminance(a), luminance(b));
+    const double darker = std::min(luminance(a), luminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+platform::Color disabledTextColor(platform::Color background) {
+    for (int step = kShadeSteps; step > 0; --step) {
+        if (contrastRatio(shade(background, step), background) >= kLegibleContrast) {
+            return shade(background, step);
+        }
+    }
+    return 0;
 }
 
 }  // namespace quibrant

@@ -41,6 +41,16 @@ inline constexpr platform::Color kOptionTextColor = 0x404040;
 // The system's window colour, which text boxes keep until first coloured.
 inline constexpr platform::Color kSystemWindowColor = 0x80000005;
 
+// The colour a disabled button's caption is drawn in on the button's own
+// colour: the lightest shade of that colour that still reads on it (a
+// contrast ratio of at least 4.5, as for body text), so the caption looks
+// disabled without fading into a bright button.
+platform::Color disabledTextColor(platform::Color background);
+
+// The contrast ratio of two colours as accessibility guidelines measure it,
+// from 1 (the same light) to 21 (black on white).
+double contrastRatio(platform::Color a, platform::Color b);
+
 // The character that masks the access code.
 inline constexpr const char* kPasswordChar = "*";
 

@@ -35,10 +35,6 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty()) {
         return false;
     }
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && widget->property(kOwnEnterProperty).toBool()) {
-        return false;
-    }
     const std::uint32_t character = key->text().at(0).unicode();
     const std::uint32_t code = handler_(character);
     if (code == character) {

@@ -14,9 +14,6 @@ class KeyPreview : public QObject {
     Q_OBJECT
   public:
     using Handler = std::function<std::uint32_t(std::uint32_t character)>;
-    // Controls that act on Enter themselves (pictures clicked from the
-    // keyboard) say so with this property; Enter then reaches them untouched.
-    static constexpr const char* kOwnEnterProperty = "quibrantOwnEnter";
 
     KeyPreview(QWidget& window, Handler handler);
     ~KeyPreview() override;

@@ -1,7 +1,9 @@
 #include "qt/Widgets.h"
 
-#include <QKeyEvent>
 #include <QPainter>
+
+#include "app/FormLayout.h"
+#include "qt/Units.h"
 
 namespace quibrant::qt {
 
@@ -73,6 +75,16 @@ ColorButton::ColorButton(const QString& caption, const QColor& background, QWidg
     setText(caption);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Grey would fade into a bright button: a disabled caption is a darker
+    // shade of the button's own colour instead.
+    const auto rgb = static_cast<platform::Color>(background.red()) |
+                     static_cast<platform::Color>(background.green()) << 8 |
+                     static_cast<platform::Color>(background.blue()) << 16;
+    QPalette colors = palette();
+    colors.setColor(QPalette::Active, QPalette::ButtonText, kText);
+    colors.setColor(QPalette::Inactive, QPalette::ButtonText, kText);
+    colors.setColor(QPalette::Disabled, QPalette::ButtonText, toQColor(disabledTextColor(rgb)));
+    setPalette(colors);
 }
 
 void ColorButton::paintEvent(QPaintEvent* /*event*/) {
@@ -101,7 +113,7 @@ void ColorButton::paintEvent(QPaintEvent* /*event*/) {
 
     const int shift = isDown() ? 1 : 0;
     const QRect textRect = all.adjusted(3 + shift, 2 + shift, -3 + shift, -2 + shift);
-    painter.setPen(isEnabled() ? kText : kDisabledText);
+    painter.setPen(palette().color(QPalette::ButtonText));
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, text());
 
     if (hasFocus()) {
@@ -126,20 +138,6 @@ void PictureButton::paintEvent(QPaintEvent* /*event*/) {
     if (hasFocus()) {
         drawFocusRect(painter, rect());
     }
-}
-
-void PictureButton::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter) {
-        QAbstractButton::keyPressEvent(event);
-        return;
-    }
-    // A held Enter that moved the focus here from a text box must not go on
-    // to click the picture.
-    if (!event->isAutoRepeat()) {
-        click();
-    }
-    event->accept();
 }
 
 }  // namespace quibrant::qt

@@ -58,7 +58,8 @@ class ColorButton : public QAbstractButton {
 };
 
 // A picture that acts as a button: it takes the focus from the keyboard, and
-// Space or Enter on it clicks it as the mouse does.
+// Space on it clicks it as the mouse does. Enter is the window's: it moves the
+// focus on, here as everywhere else.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
   public:
@@ -66,7 +67,6 @@ class PictureButton : public QAbstractButton {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QPixmap picture_;

@@ -4,7 +4,6 @@
 #include <QPixmap>
 
 #include "platform/Controls.h"
-#include "qt/KeyPreview.h"
 #include "qt/Units.h"
 
 namespace quibrant::qt {
@@ -78,7 +77,6 @@ void setColors(QWidget& widget, platform::Color back, platform::Color text) {
 
 void setPicture(PictureButton& picture) {
     picture.setAccessibleName(captionOf(picture.objectName().toLatin1().constData()));
-    picture.setProperty(KeyPreview::kOwnEnterProperty, true);
 }
 
 }  // namespace

@@ -112,9 +112,10 @@ LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM 
                 moveFocus(!keyDown(VK_SHIFT));
                 return 0;
             }
-            if (picture && (wParam == VK_RETURN || wParam == VK_SPACE)) {
-                // A held Enter that moved the focus here from a text box must
-                // not go on to click the picture.
+            // Space clicks a picture as on a button; Enter is the window's,
+            // which moves the focus on, here as everywhere else.
+            if (picture && wParam == VK_SPACE) {
+                // A held Space clicks once.
                 if ((lParam & kKeyWasDown) == 0 && host() != nullptr) {
                     host()->click(def->name);
                 }
@@ -122,8 +123,8 @@ LRESULT DownloadWindow::handleControlMessage(HWND control, UINT message, WPARAM 
             }
             break;
         case WM_CHAR:
-            // Tab moved the focus already; a picture acted on its key down.
-            if (wParam == L'\t' || (picture && (wParam == L'\r' || wParam == L' '))) {
+            // Tab moved the focus already; a picture acted on its Space down.
+            if (wParam == L'\t' || (picture && wParam == L' ')) {
                 return 0;
             }
             if (host() != nullptr) {

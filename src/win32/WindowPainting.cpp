@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/FormLayout.h"
 #include "win32/WindowHandles.h"
 
 namespace quibrant::win32 {
@@ -9,7 +10,6 @@ namespace quibrant::win32 {
 namespace {
 
 constexpr COLORREF kText = RGB(0x00, 0x00, 0x00);
-constexpr COLORREF kDisabledText = RGB(0x80, 0x80, 0x80);
 constexpr int kFocusInset = 4;
 constexpr int kTextInsetX = 3;
 constexpr int kTextInsetY = 2;
@@ -65,7 +65,9 @@ void drawColorButton(const DRAWITEMSTRUCT& item, COLORREF background) {
         text.top += spare / 2;
     }
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, disabled ? kDisabledText : kText);
+    // Grey would fade into a bright button: a disabled caption is a darker
+    // shade of the button's own colour instead.
+    SetTextColor(dc, disabled ? disabledTextColor(background) : kText);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, kFormat);
 
     if ((item.itemState & ODS_FOCUS) != 0) {

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <string>
@@ -158,8 +157,6 @@ class AdaptersTest : public QObject {
         QWidget window;
         QLineEdit edit(&window);
         QPushButton button(&window);
-        PictureButton picture(QPixmap(4, 4), &window);
-        picture.setProperty(KeyPreview::kOwnEnterProperty, true);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
@@ -181,14 +178,6 @@ class AdaptersTest : public QObject {
         seen.clear();
         QTest::keyClick(&button, Qt::Key_Z);
         QCOMPARE(seen, (std::vector<int>{'z'}));
-
-        // The picture acts on Enter itself.
-        picture.setFocus();
-        QSignalSpy clicks(&picture, &QAbstractButton::clicked);
-        seen.clear();
-        QTest::keyClick(&picture, Qt::Key_Return);
-        QCOMPARE(clicks.count(), 1);
-        QVERIFY(seen.empty());
     }
 
     void messageBoxesUseTheApplicationTitleWhenGivenNone() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "app/FormLayout.h"
 #include "platform/Failure.h"
 #include "qt/Widgets.h"
 #include "source/AccessCodeTable.h"
@@ -187,18 +188,24 @@ class DownloadWindowTest : public QObject {
                  int('*'));
     }
 
-    void picturesWorkFromTheKeyboard() {
+    void picturesTakeSpaceAndLetEnterMoveOn() {
         QWidget& folder = widget("Picture2_0");
         folder.setFocus(Qt::TabFocusReason);
         QTest::keyClick(&folder, Qt::Key_Space);
         QCOMPARE(box("Text2").text(),
                  QStringLiteral("/tmp/quibrant-test-temp/Quibrant6_Setup.exe"));
-        // Enter clicks a picture rather than moving on.
+        // A path the user edited survives an Enter on the arrows.
+        box("Text2").setText(QStringLiteral("/home/user1/mio.exe"));
+        folder.setFocus(Qt::TabFocusReason);
         QTest::keyClick(&folder, Qt::Key_Return);
-        QCOMPARE(box("Text2").text(), QStringLiteral("/home/user1/Desktop/Quibrant6_Setup.exe"));
-        QCOMPARE(focusName(), QStringLiteral("Picture2_0"));
+        QCOMPARE(box("Text2").text(), QStringLiteral("/home/user1/mio.exe"));
+        QCOMPARE(focusName(), QStringLiteral("Text4"));
 
         QWidget& padlock = widget("Picture1_0");
+        padlock.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&padlock, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(box("Text4").echoMode(), QLineEdit::Password);
+        QCOMPARE(focusName(), QStringLiteral("Command3"));
         padlock.setFocus(Qt::TabFocusReason);
         QTest::keyClick(&padlock, Qt::Key_Space);
         QCOMPARE(box("Text4").echoMode(), QLineEdit::Normal);
@@ -253,6 +260,29 @@ class DownloadWindowTest : public QObject {
         QCOMPARE(colourAt("Command3", {3, 3}), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(colourAt("Frame2", {600, 120}), QColor(0xC0, 0xC0, 0xC0));
         QCOMPARE(image.pixelColor(300, 165), QColor(0xE0, 0xE0, 0xE0));
+    }
+
+    void disabledCaptionsStayLegibleOnTheirButtons() {
+        QTest::keyClicks(&box("Text4"), QString::fromStdString(acceptedCode()));
+        QTest::mouseClick(&widget("Command2"), Qt::LeftButton);
+        QVERIFY(!widget("Frame2").isEnabled());
+        const auto rgb = [](QColor c) {
+            return static_cast<quibrant::platform::Color>(c.red() | c.green() << 8 |
+                                                          c.blue() << 16);
+        };
+        for (const char* name : {"Command1", "Command2", "Command3"}) {
+            const QImage image = widget(name).grab().toImage();
+            const auto back = rgb(image.pixelColor(3, 3));
+            // The caption's strongest pixel, inside the bevel.
+            double best = 1;
+            for (int y = 5; y < image.height() - 5; ++y) {
+                for (int x = 5; x < image.width() - 5; ++x) {
+                    best =
+                        std::max(best, quibrant::contrastRatio(rgb(image.pixelColor(x, y)), back));
+                }
+            }
+            QVERIFY2(best >= 4.5 && best < quibrant::contrastRatio(0, back), name);
+        }
     }
 
     void closingWhileIdleEndsTheProgramQuietly() {

@@ -256,15 +256,21 @@ TEST_F(WindowTest, ThePadlockFlipsTheMaskAndReturnsTheFocus) {
     EXPECT_EQ(f.text("Text4"), "abc");
 }
 
-TEST_F(WindowTest, PicturesWorkFromTheKeyboard) {
+TEST_F(WindowTest, PicturesTakeSpaceAndLetEnterMoveOn) {
     SetFocus(f.control("Picture2_0"));
     f.press(VK_SPACE);
     EXPECT_EQ(f.text("Text2"), std::string(WindowFixture::kTempFolder) + "\\Quibrant6_Setup.exe");
+    // A path the user edited survives an Enter on the arrows.
+    SetWindowTextW(f.control("Text2"), L"C:\\mio.exe");
+    SetFocus(f.control("Picture2_0"));
     f.press(VK_RETURN);
-    EXPECT_EQ(f.text("Text2"),
-              std::string(WindowFixture::kProfile) + "\\Desktop\\Quibrant6_Setup.exe");
-    EXPECT_EQ(f.focusName(), "Picture2_0");
+    EXPECT_EQ(f.text("Text2"), "C:\\mio.exe");
+    EXPECT_EQ(f.focusName(), "Text4");
 
+    SetFocus(f.control("Picture1_0"));
+    f.press(VK_RETURN);
+    EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_EQ(f.focusName(), "Command3");
     SetFocus(f.control("Picture1_0"));
     f.press(VK_SPACE);
     EXPECT_EQ(SendMessageW(f.control("Text4"), EM_GETPASSWORDCHAR, 0, 0), 0);
