@@ -26,6 +26,8 @@ constexpr const char* kNoSuchPropertyText = "El acceso directo no tiene la propi
 constexpr const char* kCannotSave = "No se pudo guardar el acceso directo";
 constexpr const char* kUserProfile = "userprofile";
 constexpr std::size_t kLongPathBuffer = 255;
+// What desktop sessions create the user's folders with.
+constexpr mode_t kNewFolderMode = 0755;
 
 // The properties a shortcut takes, by their upper-case names.
 constexpr const char* kTargetPath = "TARGETPATH";
@@ -131,10 +133,25 @@ class PosixShortcut : public platform::ShortcutObject {
     std::map<std::string, std::string> properties_;
 };
 
+// Creates a missing folder and the missing folders above it, as a desktop
+// session does for the user's folders when it starts. A folder that cannot be
+// made is left to the save that needs it, which says why.
+void makeFolders(const std::string& folder) {
+    struct stat info {};
+    if (folder.empty() || ::stat(folder.c_str(), &info) == 0) {
+        return;
+    }
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        makeFolders(folder.substr(0, slash));
+    }
+    ::mkdir(folder.c_str(), kNewFolderMode);
+}
+
 class PosixShell : public platform::ShellObject {
   public:
-    PosixShell(const std::string& desktopFolder, const WinePaths& wine)
-        : desktopFolder_(desktopFolder), wine_(wine) {}
+    PosixShell(const std::string& desktopFolder, bool userDesktop, const WinePaths& wine)
+        : desktopFolder_(desktopFolder), userDesktop_(userDesktop), wine_(wine) {}
 
     std::string SpecialFolders(const std::string& name) override {
         if (strcasecmp(name.c_str(), kDesktopFolderName) != 0) {
@@ -145,6 +162,11 @@ class PosixShell : public platform::ShellObject {
         while (folder.size() > 1 && folder.back() == '/') {
             folder.pop_back();
         }
+        // On a machine where no desktop session has run yet, the user's
+        // desktop folder does not exist; the shortcut needs it.
+        if (userDesktop_) {
+            makeFolders(folder);
+        }
         return folder;
     }
 
@@ -154,6 +176,7 @@ class PosixShell : public platform::ShellObject {
 
   private:
     const std::string& desktopFolder_;
+    bool userDesktop_;
     const WinePaths& wine_;
 };
 
@@ -167,7 +190,8 @@ std::string environmentDesktop() {
 }  // namespace
 
 PosixShellFactory::PosixShellFactory(std::string desktopFolder, WinePaths wine)
-    : desktopFolder_(desktopFolder.empty() ? environmentDesktop() : std::move(desktopFolder)),
+    : userDesktop_(desktopFolder.empty()),
+      desktopFolder_(userDesktop_ ? environmentDesktop() : std::move(desktopFolder)),
       wine_(std::move(wine)) {}
 
 std::unique_ptr<platform::ShellObject> PosixShellFactory::createObject(const std::string& progId) {
@@ -176,7 +200,7 @@ std::unique_ptr<platform::ShellObject> PosixShellFactory::createObject(const std
             platform::errors::kCannotCreateObject,
             std::string(platform::failures::kCannotCreateObject) + " " + progId);
     }
-    return std::make_unique<PosixShell>(desktopFolder_, wine_);
+    return std::make_unique<PosixShell>(desktopFolder_, userDesktop_, wine_);
 }
 
 }  // namespace quibrant::posix

@@ -14,13 +14,15 @@ namespace quibrant::posix {
 class PosixShellFactory : public platform::ShellFactory {
   public:
     // `desktopFolder` is the folder the window shows as the desktop; empty
-    // means the user's desktop as the environment gives it.
+    // means the user's desktop as the environment gives it, which is created
+    // when a shortcut is about to go there and it is missing.
     explicit PosixShellFactory(std::string desktopFolder = "",
                                WinePaths wine = WinePaths::fromEnvironment());
 
     std::unique_ptr<platform::ShellObject> createObject(const std::string& progId) override;
 
   private:
+    bool userDesktop_;
     std::string desktopFolder_;
     WinePaths wine_;
 };

@@ -67,5 +67,36 @@ TEST_F(DiscoveryOnLinuxTest, AnUnreadableIniFileLeavesTheDefaultSilently) {
     EXPECT_TRUE(f.messages.shown.empty());
 }
 
+// On a machine where no desktop session has run, the user's desktop folder
+// is missing: the shortcut makes it, where the user's settings put it.
+TEST(DesktopShortcutOnLinuxTest, AMissingDesktopIsCreatedForTheShortcut) {
+    struct Case {
+        const char* userDirs;  // user-dirs.dirs, nullptr for none
+        const char* desktop;
+    };
+    for (const Case& c :
+         {Case{nullptr, "home/Desktop"},
+          Case{"XDG_DESKTOP_DIR=\"$HOME/Mi Escritorio/Hoy\"\n", "home/Mi Escritorio/Hoy"}}) {
+        LinuxSystem s;
+        if (c.userDirs != nullptr) {
+            s.write("config/user-dirs.dirs", c.userDirs);
+            s.variables.set("XDG_CONFIG_HOME", s / "config");
+        }
+        posix::PosixShellFactory userShells("", s.wine);
+        FormFixture f;
+        Services services = f.services();
+        s.wire(services);
+        services.shells = &userShells;
+        f.form = std::make_unique<DownloadForm>(f.controls(), services);
+        const std::string installer = s.write("dl/Quibrant_Setup.exe", "MZ");
+
+        DownloadFormTestAccess::CreateDesktopShortcut(*f.form, installer);
+        EXPECT_TRUE(f.messages.shown.empty()) << c.desktop;
+        const std::string link =
+            s.path(std::string(c.desktop) + "/Instalar Actualización Quibrant 6.lnk");
+        EXPECT_EQ(s.readLink(link).target, s.windowsPath(installer)) << c.desktop;
+    }
+}
+
 }  // namespace
 }  // namespace quibrant::test
