@@ -83,15 +83,13 @@ std::string readServerLocation(platform::FileSystem& fs, const std::string& iniP
 // it cannot be confirmed.
 std::string setupFolderOf(platform::FileSystem& fs, const std::string& location) {
     // The ini file names the location the Windows way; this platform may
-    // reach it under another path.
-    std::string folder = fs.mapPath(location);
-    if (folder.empty()) {
-        return "";
-    }
-    if (folder.back() != platform::kSep) {
+    // reach it under another path, where a "setup" folder written in another
+    // case is the same folder, as on Windows.
+    std::string folder = location;
+    if (folder.back() != '\\' && folder.back() != platform::kSep) {
         folder += platform::kSep;
     }
-    folder += kSetupFolderName;
+    folder = fs.mapPath(folder + kSetupFolderName);
     if (!fs.FolderExists(folder)) {
         fs.CreateFolder(folder);
     }

@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <vector>
 
+#include "platform/Text.h"
 #include "posix/PosixEnvironment.h"
 #include "posix/PosixHandles.h"
 
@@ -60,6 +63,34 @@ std::string windowsForm(char letter, const std::string& rest, bool endsWithSepar
     return out;
 }
 
+std::string lowerDrive(std::string drive) {
+    drive[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(drive[0])));
+    return drive;
+}
+
+// The entry of `folder` called `name` in any letter case, as Windows finds
+// it: the name as written when it is there, else the first entry that
+// differs from it only in case; "" when there is none.
+std::string entryInAnyCase(const std::string& folder, const std::string& name) {
+    struct stat info {};
+    if (::lstat((folder + "/" + name).c_str(), &info) == 0) {
+        return name;
+    }
+    const std::string wanted = platform::upperCase(name);
+    const Directory dir(::opendir(folder.c_str()));
+    while (dir) {
+        const dirent* entry = readdir(dir.get());
+        if (entry == nullptr) {
+            break;
+        }
+        const std::string candidate = entry->d_name;
+        if (candidate != "." && candidate != ".." && platform::upperCase(candidate) == wanted) {
+            return candidate;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 WinePaths WinePaths::fromEnvironment() {
@@ -86,19 +117,34 @@ std::string WinePaths::toLinux(const std::string& path) const {
     if (!isDrivePath(path)) {
         return path;
     }
+    // Letters and names are matched without regard to case, as on Windows,
+    // as far as the names exist; the rest keeps the case it is written in,
+    // so that what is created there gets the name the program gave.
+    // Wine names its drive links in lower case.
+    std::vector<std::string> names = {lowerDrive(path.substr(0, 2))};
+    for (std::size_t at = 2; at < path.size();) {
+        const std::size_t next = std::min(path.find_first_of("\\/", at + 1), path.size());
+        if (next > at + 1) {
+            names.push_back(path.substr(at + 1, next - at - 1));
+        }
+        at = next;
+    }
     std::string out = prefix_ + kDriveLinksFolder;
-    out += static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
-    out += ':';
-    for (std::size_t i = 2; i < path.size(); ++i) {
-        out += path[i] == '\\' ? '/' : path[i];
+    out.pop_back();
+    bool found = true;
+    for (const std::string& name : names) {
+        const std::string existing = found ? entryInAnyCase(out, name) : "";
+        found = !existing.empty();
+        out += "/" + (found ? existing : name);
+    }
+    if (path.size() > 2 && isSeparator(path.back())) {
+        out += '/';
     }
     return out;
 }
 
 std::string WinePaths::driveFolder(char letter) const {
-    std::string folder = prefix_ + kDriveLinksFolder;
-    folder += static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-    folder += ':';
+    const std::string folder = toLinux(std::string(1, letter) + ":");
     struct stat info {};
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folder : std::string();
 }

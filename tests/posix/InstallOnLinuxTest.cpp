@@ -59,6 +59,16 @@ TEST_F(DiscoveryOnLinuxTest, ASingleByteValueNamesTheFolderWithItsAccents) {
     EXPECT_TRUE(fs::is_directory(s / "servidor/Año/Setup"));
 }
 
+TEST_F(DiscoveryOnLinuxTest, DrivesAndNamesAreFoundInAnyLetterCase) {
+    // A drive link, folders and an ini file named in other cases than the
+    // program writes them, and an existing setup folder in lower case.
+    s.link(s / "otro", "prefix/dosdevices/E:");
+    s.write("otro/QUIBRANT/quibrant6/QUIBRANT.INI", "UBICACIONSERVIDOR=s:\\SERVER\\\r\n");
+    s.makeFolder("servidor/Server/setup");
+    EXPECT_EQ(discover(), s / "prefix/dosdevices/s:/Server/setup/");
+    EXPECT_EQ(std::distance(fs::directory_iterator(s / "servidor/Server"), {}), 1);
+}
+
 TEST_F(DiscoveryOnLinuxTest, AnUnreadableIniFileLeavesTheDefaultSilently) {
     s.makeFolder("prefix/drive_c/Quibrant7");
     // The system refuses to read this one at its start.

@@ -54,6 +54,18 @@ TEST(WinePathsTest, LinuxPathsGetTheDriveAWindowsProgramSees) {
     EXPECT_EQ(wine.toWindows(s / "otros/"), onRoot);
 }
 
+TEST(WinePathsTest, LettersAndNamesMatchInAnyCaseAsFarAsTheyExist) {
+    LinuxSystem s;
+    s.makeFolder("prefix/drive_c/QUIBRANT7/Año");
+    s.link("../drive_c", "prefix/dosdevices/D:");
+    const WinePaths wine(s / "prefix");
+    // What does not exist yet keeps the case it is written in.
+    EXPECT_EQ(wine.toLinux("C:\\Quibrant7\\AÑO\\Nuevo\\"),
+              s / "prefix/dosdevices/c:/QUIBRANT7/Año/Nuevo/");
+    EXPECT_EQ(wine.toLinux("d:/quibrant7"), s / "prefix/dosdevices/D:/QUIBRANT7");
+    EXPECT_EQ(wine.driveFolder('d'), s / "prefix/dosdevices/D:");
+}
+
 TEST(WinePathsTest, WithoutAPrefixEverythingIsOnTheRootDrive) {
     const WinePaths wine("/no/hay/prefijo");
     EXPECT_EQ(wine.toWindows("/usr/share/"), "Z:\\usr\\share\\");
