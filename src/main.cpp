@@ -16,13 +16,18 @@
 #include "qt/TrustedAuthorities.h"
 #include "source/ServerConfig.h"
 
-int main(int argc, char* argv[]) {
+int main() {
     using namespace quibrant;
 
     // The program's timer starts with the program.
     posix::SteadyClock clock;
 
-    QApplication app(argc, argv);
+    // The program reads no command line, and neither does the toolkit: its
+    // options (-style, -platform, -reverse...) would change the window.
+    char programName[] = "quibrant-descarga";
+    char* toolkitArgv[] = {programName, nullptr};
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, toolkitArgv);
     QApplication::setApplicationName(kAppTitle);
     QApplication::setDesktopFileName("quibrant-descarga");
     qt::trustBuiltInCertificateAuthorities();
