@@ -27,9 +27,12 @@ constexpr int kFontPoints = 8;
 constexpr int kPointsPerInch = 72;
 constexpr const char* kCannotCreateWindow = "No se pudo crear la ventana del programa";
 
-Bitmap loadBitmap(HINSTANCE instance, int id) {
-    return Bitmap(static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+// The artwork, grown with the layout on a screen denser than 96 dots per inch.
+Bitmap loadBitmap(HINSTANCE instance, int id, int dotsPerInch) {
+    return scaledForScreen(
+        Bitmap(static_cast<HBITMAP>(
+            LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))),
+        dotsPerInch);
 }
 
 HICON loadIcon(HINSTANCE instance, int sizeMetricX, int sizeMetricY) {
@@ -86,9 +89,9 @@ void DownloadWindow::createWindow(HINSTANCE instance) {
     windowBrush_.reset(CreateSolidBrush(kWindowColor));
     frameBrush_.reset(CreateSolidBrush(kFrameColor));
     optionBrush_.reset(CreateSolidBrush(kOptionBackColor));
-    closedPadlock_ = loadBitmap(instance, QUIBRANT_IDB_PADLOCK_CLOSED);
-    openPadlock_ = loadBitmap(instance, QUIBRANT_IDB_PADLOCK_OPEN);
-    folderArrows_ = loadBitmap(instance, QUIBRANT_IDB_FOLDER_ARROWS);
+    closedPadlock_ = loadBitmap(instance, QUIBRANT_IDB_PADLOCK_CLOSED, units_.dpi());
+    openPadlock_ = loadBitmap(instance, QUIBRANT_IDB_PADLOCK_OPEN, units_.dpi());
+    folderArrows_ = loadBitmap(instance, QUIBRANT_IDB_FOLDER_ARROWS, units_.dpi());
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);

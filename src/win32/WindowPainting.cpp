@@ -109,4 +109,36 @@ void drawPicture(const DRAWITEMSTRUCT& item, HBITMAP picture, COLORREF backgroun
     }
 }
 
+Bitmap scaledForScreen(Bitmap picture, int dotsPerInch) {
+    constexpr int kArtworkDpi = 96;
+    BITMAP info{};
+    if (!picture || dotsPerInch == kArtworkDpi ||
+        GetObjectW(picture.get(), sizeof(info), &info) == 0) {
+        return picture;
+    }
+    const int width = MulDiv(info.bmWidth, dotsPerInch, kArtworkDpi);
+    const int height = MulDiv(info.bmHeight, dotsPerInch, kArtworkDpi);
+    const WindowDc screen(nullptr);
+    Bitmap scaled(CreateCompatibleBitmap(screen.get(), width, height));
+    const MemoryDc from(screen.get());
+    const MemoryDc to(screen.get());
+    if (!scaled || from.get() == nullptr || to.get() == nullptr) {
+        return picture;
+    }
+    {
+        const SavedDc keptFrom(from.get());
+        const SavedDc keptTo(to.get());
+        SelectObject(from.get(), picture.get());
+        SelectObject(to.get(), scaled.get());
+        // HALFTONE averages the pixels each new one covers.
+        SetStretchBltMode(to.get(), HALFTONE);
+        SetBrushOrgEx(to.get(), 0, 0, nullptr);
+        if (!StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, info.bmWidth,
+                        info.bmHeight, SRCCOPY)) {
+            return picture;
+        }
+    }
+    return scaled;
+}
+
 }  // namespace quibrant::win32

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "win32/Utf16.h"
+#include "win32/WindowHandles.h"
 #include "win32/WindowLayout.h"
 
 namespace quibrant::test {
@@ -176,6 +177,37 @@ COLORREF paintedColor(HWND control) {
         return CLR_INVALID;
     }
     return logBrush.lbColor;
+}
+
+Drawing drawingOf(HWND control) {
+    RECT area{};
+    GetClientRect(control, &area);
+    Drawing drawing;
+    drawing.width = area.right;
+    drawing.height = area.bottom;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = drawing.width;
+    format.bmiHeader.biHeight = -drawing.height;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const win32::Bitmap canvas(
+        CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const win32::MemoryDc dc(nullptr);
+    if (!canvas || dc.get() == nullptr) {
+        return drawing;
+    }
+    const HGDIOBJ old = SelectObject(dc.get(), canvas.get());
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    GdiFlush();
+    SelectObject(dc.get(), old);
+    const auto* row = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < drawing.width * drawing.height; ++i) {
+        // A DIB pixel is 0x00RRGGBB; a COLORREF 0x00BBGGRR.
+        drawing.pixels.push_back((row[i] >> 16 & 0xFF) | (row[i] & 0xFF00) | (row[i] & 0xFF) << 16);
+    }
+    return drawing;
 }
 
 }  // namespace quibrant::test

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/FakeInternetTransfer.h"
 #include "support/FakeServices.h"
@@ -52,5 +53,14 @@ struct WindowFixture : FakeServiceSet {
 // The colour a control is painted with, as the window answers its
 // WM_CTLCOLOR* question.
 COLORREF paintedColor(HWND control);
+
+// What a control draws when it paints itself, pixel by pixel.
+struct Drawing {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+Drawing drawingOf(HWND control);
 
 }  // namespace quibrant::test

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "WindowFixture.h"
 #include "WindowScenarios.h"
 #include "app/Boolean.h"
+#include "app/FormLayout.h"
 #include "source/AccessCodeTable.h"
 #include "support/FormFixture.h"
 #include "win32/Utf16.h"
@@ -288,6 +290,56 @@ TEST_F(WindowTest, AButtonClickSeesTheCodeTypedLast) {
     // The frame disables what it holds.
     for (const char* input : {"Frame2", "Text4", "Text2", "Command1", "Picture2_0"}) {
         EXPECT_FALSE(IsWindowEnabled(f.control(input))) << input;
+    }
+}
+
+TEST_F(WindowTest, DisabledCaptionsStayLegibleOnTheirButtons) {
+    f.type(win32::widen(codeOfCategory(3)));
+    f.click(f.control("Command2"));
+    ASSERT_FALSE(IsWindowEnabled(f.control("Command1")));
+    for (const char* name : {"Command1", "Command2", "Command3"}) {
+        const auto drawing = quibrant::test::drawingOf(f.control(name));
+        ASSERT_GT(drawing.width, 10) << name;
+        const COLORREF back = drawing.at(3, 3);
+        // The caption's strongest pixel, inside the bevel.
+        double best = 1;
+        for (int y = 5; y < drawing.height - 5; ++y) {
+            for (int x = 5; x < drawing.width - 5; ++x) {
+                best = std::max(best, quibrant::contrastRatio(drawing.at(x, y), back));
+            }
+        }
+        EXPECT_GE(best, 4.5) << name;
+        EXPECT_LT(best, quibrant::contrastRatio(0, back)) << name << ": not black, as enabled";
+    }
+}
+
+// Run at 96 dots per inch and again at 144 (run-at-dpi.sh, which sets
+// QUIBRANT_EXPECT_DPI): the artwork grows with its box.
+TEST_F(WindowTest, PicturesGrowWithTheScreen) {
+    const int dpi = win32::WindowUnits::ofScreen().dpi();
+    if (const char* expected = std::getenv("QUIBRANT_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    struct Artwork {
+        const char* control;
+        int width, height;  // of what the artwork draws on its background
+    };
+    for (const Artwork& art : {Artwork{"Picture1_0", 15, 18}, Artwork{"Picture2_0", 18, 15}}) {
+        const auto drawing = quibrant::test::drawingOf(f.control(art.control));
+        const COLORREF back = drawing.at(0, 0);
+        int left = drawing.width, top = drawing.height, right = -1, bottom = -1;
+        for (int y = 0; y < drawing.height; ++y) {
+            for (int x = 0; x < drawing.width; ++x) {
+                if (drawing.at(x, y) != back) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        EXPECT_NEAR(right - left + 1, MulDiv(art.width, dpi, 96), 1) << art.control;
+        EXPECT_NEAR(bottom - top + 1, MulDiv(art.height, dpi, 96), 1) << art.control;
     }
 }
 
