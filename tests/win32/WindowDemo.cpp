@@ -1,10 +1,44 @@
 // Opens the program's window over fakes of every service, for looking at it
-// (scripts/screenshot-windows) without a network or an installation.
+// (scripts/screenshot-windows) without a network or an installation. A
+// download started in it gets its answer a moment later and runs slowly, so
+// that a picture can show one under way.
 #include <windows.h>
+
+#include <string>
 
 #include "support/FakeInternetTransfer.h"
 #include "support/FakeServices.h"
 #include "win32/DownloadWindow.h"
+
+namespace {
+
+class SlowTransfer : public quibrant::test::FakeInternetTransfer {
+  public:
+    // 64 MiB at about a millisecond per kilobyte: over a minute.
+    static constexpr std::size_t kBodySize = 64 * 1024 * 1024;
+    static constexpr UINT kAnswerDelayMs = 500;
+
+    void Execute(const std::string& operation) override {
+        FakeInternetTransfer::Execute(operation);
+        respond(std::string(kBodySize, 'x'));
+        answering_ = this;
+        SetTimer(nullptr, 0, kAnswerDelayMs, &SlowTransfer::answer);
+    }
+    std::string_view GetChunk(std::int16_t size) override {
+        Sleep(1);
+        return FakeInternetTransfer::GetChunk(size);
+    }
+
+  private:
+    static void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        constexpr std::int16_t kResponseCompleted = 12;
+        answering_->raise(kResponseCompleted);
+    }
+    static inline SlowTransfer* answering_ = nullptr;
+};
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     quibrant::test::FakeServiceSet fakes;
@@ -13,7 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     fakes.environment.variables = {{"temp", "C:\\users\\usuario\\Temp"},
                                    {"userprofile", "C:\\users\\usuario"}};
     fakes.fileSystems.fs().driveRoot = "C:\\";
-    quibrant::test::FakeInternetTransfer inet;
+    SlowTransfer inet;
     quibrant::win32::DownloadWindow window(instance, fakes.services(), inet);
     window.show(showCommand);
     return quibrant::win32::DownloadWindow::runMessageLoop(window);
