@@ -222,6 +222,24 @@ class DownloadWindowTest : public QObject {
                 f->inet.calls.end());
         QVERIFY(widget("Frame1").isVisible());
         QVERIFY(!widget("Frame2").isEnabled());
+        // Disabled, the coloured buttons' captions still read on their colours.
+        const auto rgb = [](QColor c) {
+            return static_cast<quibrant::platform::Color>(c.red() | c.green() << 8 |
+                                                          c.blue() << 16);
+        };
+        for (const char* name : {"Command1", "Command2", "Command3"}) {
+            const QImage image = widget(name).grab().toImage();
+            const auto back = rgb(image.pixelColor(3, 3));
+            // The caption's strongest pixel, inside the bevel.
+            double best = 1;
+            for (int y = 5; y < image.height() - 5; ++y) {
+                for (int x = 5; x < image.width() - 5; ++x) {
+                    best =
+                        std::max(best, quibrant::contrastRatio(rgb(image.pixelColor(x, y)), back));
+                }
+            }
+            QVERIFY2(best >= 4.5 && best < quibrant::contrastRatio(0, back), name);
+        }
     }
 
     void everyInputAndPictureHasAnAccessibleName() {
@@ -260,29 +278,6 @@ class DownloadWindowTest : public QObject {
         QCOMPARE(colourAt("Command3", {3, 3}), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(colourAt("Frame2", {600, 120}), QColor(0xC0, 0xC0, 0xC0));
         QCOMPARE(image.pixelColor(300, 165), QColor(0xE0, 0xE0, 0xE0));
-    }
-
-    void disabledCaptionsStayLegibleOnTheirButtons() {
-        QTest::keyClicks(&box("Text4"), QString::fromStdString(acceptedCode()));
-        QTest::mouseClick(&widget("Command2"), Qt::LeftButton);
-        QVERIFY(!widget("Frame2").isEnabled());
-        const auto rgb = [](QColor c) {
-            return static_cast<quibrant::platform::Color>(c.red() | c.green() << 8 |
-                                                          c.blue() << 16);
-        };
-        for (const char* name : {"Command1", "Command2", "Command3"}) {
-            const QImage image = widget(name).grab().toImage();
-            const auto back = rgb(image.pixelColor(3, 3));
-            // The caption's strongest pixel, inside the bevel.
-            double best = 1;
-            for (int y = 5; y < image.height() - 5; ++y) {
-                for (int x = 5; x < image.width() - 5; ++x) {
-                    best =
-                        std::max(best, quibrant::contrastRatio(rgb(image.pixelColor(x, y)), back));
-                }
-            }
-            QVERIFY2(best >= 4.5 && best < quibrant::contrastRatio(0, back), name);
-        }
     }
 
     void closingWhileIdleEndsTheProgramQuietly() {

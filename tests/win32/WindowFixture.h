@@ -59,7 +59,7 @@ struct Drawing {
     int width = 0;
     int height = 0;
     std::vector<COLORREF> pixels;
-    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    COLORREF at(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
 };
 Drawing drawingOf(HWND control);
 

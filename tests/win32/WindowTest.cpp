@@ -291,15 +291,9 @@ TEST_F(WindowTest, AButtonClickSeesTheCodeTypedLast) {
     for (const char* input : {"Frame2", "Text4", "Text2", "Command1", "Picture2_0"}) {
         EXPECT_FALSE(IsWindowEnabled(f.control(input))) << input;
     }
-}
-
-TEST_F(WindowTest, DisabledCaptionsStayLegibleOnTheirButtons) {
-    f.type(win32::widen(codeOfCategory(3)));
-    f.click(f.control("Command2"));
-    ASSERT_FALSE(IsWindowEnabled(f.control("Command1")));
+    // Disabled, the coloured buttons' captions still read on their colours.
     for (const char* name : {"Command1", "Command2", "Command3"}) {
         const auto drawing = quibrant::test::drawingOf(f.control(name));
-        ASSERT_GT(drawing.width, 10) << name;
         const COLORREF back = drawing.at(3, 3);
         // The caption's strongest pixel, inside the bevel.
         double best = 1;
