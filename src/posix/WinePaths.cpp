@@ -119,8 +119,8 @@ std::string WinePaths::toLinux(const std::string& path) const {
     }
     // Letters and names are matched without regard to case, as on Windows,
     // as far as the names exist; the rest keeps the case it is written in,
-    // so that what is created there gets the name the program gave.
-    // Wine names its drive links in lower case.
+    // so that what is created there gets the name the program gave. Wine
+    // names its drive links in lower case.
     std::vector<std::string> names = {lowerDrive(path.substr(0, 2))};
     for (std::size_t at = 2; at < path.size();) {
         const std::size_t next = std::min(path.find_first_of("\\/", at + 1), path.size());

@@ -20,8 +20,9 @@ class WinePaths {
     static bool isDrivePath(const std::string& path);
 
     // The Linux path of a drive path: "D:\Quibrant7\Quibrant.ini" becomes
-    // <prefix>/dosdevices/d:/Quibrant7/Quibrant.ini. Other paths are returned
-    // as they are.
+    // <prefix>/dosdevices/d:/Quibrant7/Quibrant.ini, or .../d:/QUIBRANT7/...
+    // when the folder is named so: letters and names match in any case, as
+    // on Windows. Other paths are returned as they are.
     std::string toLinux(const std::string& path) const;
 
     // The path a Windows program (under this prefix or on a Windows machine
