@@ -6,7 +6,8 @@ misbehave: a missing or false "Content-Length", a body cut short, a reset or a
 stall in the middle of the body, an answer that never comes, an authentication
 challenge, a redirect. It listens on several ports: one with a certificate the
 tests trust, one with a certificate for another host, one with a certificate
-from an authority no one trusts, and one in plain HTTP; free ports, or fixed
+from an authority no one trusts, one whose certificate has expired, and one
+in plain HTTP; free ports, or fixed
 ones with --base-port. The ports are printed as one JSON line; the server runs
 until it is killed or stdin closes.
 """
@@ -168,7 +169,8 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
 
     def route_status(self, code):
-        reasons = {404: "Not Found", 500: "Internal Server Error", 403: "Forbidden"}
+        reasons = {404: "Not Found", 500: "Internal Server Error", 403: "Forbidden",
+                   401: "Unauthorized"}
         code = int(code)
         self.answer(code, b"<html><body>Error %d</body></html>" % code, reasons.get(code))
 
@@ -219,6 +221,14 @@ class Handler(BaseHTTPRequestHandler):
         port = self.config["https"]
         self.answer(302, b"", "Found", [("Location", "https://127.0.0.1:%d/ok/%s" % (port, size))])
 
+    def route_redirect_loop(self):
+        """A redirect to itself, for ever."""
+        self.answer(302, b"", "Found", [("Location", "/redirect-loop")])
+
+    def route_close(self):
+        """Takes the request and closes the connection without a word."""
+        self.close_connection = True
+
     def route_redirect_http(self, size):
         port = self.config["http"]
         self.answer(302, b"", "Found", [("Location", "http://127.0.0.1:%d/ok/%s" % (port, size))])
@@ -259,8 +269,8 @@ def main(argv=None):
     parser.add_argument("--user", default="prueba")
     parser.add_argument("--password", default="secreto")
     parser.add_argument("--base-port", type=int, default=0,
-                        help="listen on BASE to BASE+3 and leave BASE+4 closed, "
-                        "instead of on free ports")
+                        help="listen on BASE to BASE+3 and BASE+6 and leave "
+                        "BASE+4 closed, instead of on free ports")
     options = parser.parse_args(argv)
     pki = options.pki
     base = options.base_port
@@ -276,6 +286,8 @@ def main(argv=None):
         "other_host": listener(1, "other-host"),
         "untrusted": listener(2, "untrusted"),
         "http": listener(3),
+        # Offset 5 is the nginx mirror's in the scripts that fix the ports.
+        "expired": listener(6, "expired"),
     }
     ports = {name: server.server_address[1] for name, server in servers.items()}
     if base:
