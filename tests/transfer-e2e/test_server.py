@@ -123,6 +123,18 @@ class Handler(BaseHTTPRequestHandler):
                 break
         self.close_connection = True
 
+    def close_cleanly(self):
+        """Ends the connection in order, as a server that means to: over TLS
+        with its closing alert, so that no client takes it for a cut."""
+        self.wfile.flush()
+        self.close_connection = True
+        if isinstance(self.connection, ssl.SSLSocket):
+            self.connection.settimeout(1.0)
+            try:
+                self.connection.unwrap()
+            except (ssl.SSLError, OSError):
+                pass
+
     def send_pieces(self, size):
         sent = 0
         while sent < size:
@@ -160,7 +172,7 @@ class Handler(BaseHTTPRequestHandler):
     def route_short(self, announced, size):
         self.head(200, [("Content-Length", announced), ("Connection", "close")])
         self.send_pieces(int(size))
-        self.close_connection = True
+        self.close_cleanly()
 
     def route_long(self, announced, size):
         """More bytes than announced: chunked framing carries them all."""
@@ -227,7 +239,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def route_close(self):
         """Takes the request and closes the connection without a word."""
-        self.close_connection = True
+        self.close_cleanly()
 
     def route_redirect_http(self, size):
         port = self.config["http"]
