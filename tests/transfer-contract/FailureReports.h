@@ -98,7 +98,7 @@ inline std::vector<FailureReport> failureReports(const ReportingSystem& system) 
         {FailingServer::kTrusted, "/reset/300000/100000",
          "La descarga se interrumpió: la conexión con el servidor se cortó de golpe; se "
          "recibieron 100000 de 300000 bytes" +
-             error(12031) + "."},
+             error(12030) + "."},
         {FailingServer::kTrusted, "/short/5000/2000",
          std::string("La descarga se interrumpió: ") +
              (system.tellsOrderlyClose ? "el servidor cerró la conexión antes de terminar"
