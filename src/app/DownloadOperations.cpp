@@ -67,8 +67,7 @@ void DownloadForm::StartDownload() {
 
     // An older file at the destination stays where it is: the download goes to
     // a partial file and replaces it only once complete.
-    state_.SourceUrl =
-        transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
+    state_.SourceUrl = transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
     controls_.Frame1->setVisible(true);
     try {
         download_.request(state_.SourceUrl);
@@ -90,6 +89,11 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
             ++state_.StateChangeCount;
             controls_.Label2->setCaption(std::to_string(State) + "-" +
                                          std::to_string(state_.StateChangeCount));
+            // The request ended without any answer: the component knows why,
+            // and the user learns it now rather than from the time-out.
+            if (State == platform::InternetTransfer::kError && download_.awaitingAnswer()) {
+                FailDownload(controls_.Inet1->requestFailure());
+            }
             return;
         }
         if (download_.receive(controls_.Text2->text(), fileSystem())) {
@@ -118,11 +122,13 @@ void DownloadForm::CompleteDownload() {
 }
 
 void DownloadForm::FailDownload(const platform::Failure& failure) {
-    download_.halt();
-    releaseWindow();
-    services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+    // Abandoned and cleaned up before the message: a receive suspended while
+    // the box runs events sees the new generation and stops, and no partial
+    // file is left on disk while the user reads about the failure.
     download_.discard();
+    releaseWindow();
     download_.clearProgress();
+    services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
 }
 
 void DownloadForm::releaseWindow() {

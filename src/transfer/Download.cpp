@@ -14,6 +14,7 @@ namespace {
 constexpr std::int16_t kPieceSize = 1024;
 constexpr const char* kGet = "GET";
 constexpr const char* kContentLengthHeader = "Content-length";
+constexpr const char* kLocationHeader = "Location";
 // Names the body while it arrives; nobody takes it for an installer.
 constexpr const char* kPartialSuffix = ".descarga";
 constexpr const char* kNoDestination = "No se indicó el archivo de destino.";
@@ -29,6 +30,7 @@ void Download::request(const std::string& url) {
         inet_.setSetting14(0);
         inet_.setURL(platform::trimSpaces(url));
         inet_.Execute(kGet);
+        awaitingAnswer_ = true;
     } catch (const platform::Failure&) {
         inet_.Cancel();
         throw;
@@ -36,8 +38,32 @@ void Download::request(const std::string& url) {
 }
 
 bool Download::receive(const std::string& destination, platform::FileSystem& fs) {
+    awaitingAnswer_ = false;
+    try {
+        return receiveFile(destination, fs);
+    } catch (const platform::Failure& failure) {
+        throw namingDestination(failure, destination);
+    }
+}
+
+platform::Failure Download::namingDestination(const platform::Failure& failure,
+                                              const std::string& destination) const {
+    // The file services name the file they failed on, and that is the
+    // partial file; the user only ever chose, and sees, the destination.
+    if (triedPath_.empty() || triedPath_ == destination) {
+        return failure;
+    }
+    std::string description = failure.description();
+    for (std::size_t at = description.find(triedPath_); at != std::string::npos;
+         at = description.find(triedPath_, at + destination.size())) {
+        description.replace(at, triedPath_.size(), destination);
+    }
+    return platform::Failure(failure.number(), description);
+}
+
+bool Download::receiveFile(const std::string& destination, platform::FileSystem& fs) {
     const std::uint32_t generation = generation_;
-    checkStatus(inet_.responseCode(), inet_.responseReason());
+    checkStatus(inet_.responseCode(), inet_.GetHeader(kLocationHeader));
     const std::int32_t contentLength = parseContentLength(inet_.GetHeader(kContentLengthHeader));
     if (destination.empty()) {
         throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
@@ -45,8 +71,9 @@ bool Download::receive(const std::string& destination, platform::FileSystem& fs)
 
     // Only a file this download created is ever removed again.
     fs_ = &fs;
-    partialFile_ = fs.createBinaryFile(destination + kPartialSuffix);
-    partialPath_ = destination + kPartialSuffix;
+    triedPath_ = destination + kPartialSuffix;
+    partialFile_ = fs.createBinaryFile(triedPath_);
+    partialPath_ = triedPath_;
 
     receiveBody(contentLength, generation);
     if (generation != generation_) {

@@ -40,9 +40,16 @@ class Download {
     // while events run, or a failure it raises, can tell it is stale.
     std::uint32_t generation() const { return generation_; }
 
+    // Whether a request was issued and neither its answer nor its end has
+    // come yet: the only time a request can fail without any answer.
+    bool awaitingAnswer() const { return awaitingAnswer_; }
+
     // Marks the download abandoned without touching the component or the
     // file yet, e.g. before a message box lets events run.
-    void halt() { ++generation_; }
+    void halt() {
+        ++generation_;
+        awaitingAnswer_ = false;
+    }
     // Abandons the download: cancels the transfer and removes the partial
     // file. Never throws.
     void discard();
@@ -54,6 +61,9 @@ class Download {
     void clearProgress() { bar_.setValue(0); }
 
   private:
+    bool receiveFile(const std::string& destination, platform::FileSystem& fs);
+    platform::Failure namingDestination(const platform::Failure& failure,
+                                        const std::string& destination) const;
     void receiveBody(std::int32_t contentLength, std::uint32_t generation);
     void removePartialFile();
 
@@ -65,8 +75,11 @@ class Download {
     platform::FileSystem* fs_ = nullptr;
     std::unique_ptr<platform::BinaryFile> partialFile_;
     std::string partialPath_;
+    // The partial file's path as last asked of the file services.
+    std::string triedPath_;
     std::string caption_;
     std::uint32_t generation_ = 0;
+    bool awaitingAnswer_ = false;
 };
 
 }  // namespace quibrant::transfer

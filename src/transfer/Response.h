@@ -9,8 +9,9 @@ namespace quibrant::transfer {
 // description the user can act on (or read out to support).
 
 // Only a success status may be saved: an error page must never end up under
-// the installer's name.
-void checkStatus(int code, const std::string& reason);
+// the installer's name. `location` is the answer's "Location" header ("" when
+// absent), which tells a redirect refused for safety from an endless one.
+void checkStatus(int code, const std::string& location);
 
 // The announced body length from the "Content-length" header text: decimal
 // digits only, with spaces or tabs around them allowed, from 1 to 2^31-1.

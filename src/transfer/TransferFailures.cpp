@@ -37,54 +37,64 @@ std::string receivedSoFar(const BodyProgress& progress) {
     return text + kBytes;
 }
 
-// What the user reads for a connection that failed: a sentence around the
-// server's name when nothing arrived, and the cause within "La descarga se
-// interrumpió: ..." when the body had started.
+// What the user reads for a connection that failed. Before any answer: what
+// happened, around the server's name ("El servidor «h» rechazó la conexión"),
+// then what the user can do. Once the body had started, `cause` goes within
+// "La descarga se interrumpió: ...".
 struct ConnectionText {
     TransferFault fault;
     const char* before;
     const char* after;
+    const char* advice;
     const char* cause;
 };
 
-constexpr const char* kCheckConnection =
-    ". Compruebe la conexión a Internet y vuelva a intentarlo.";
-constexpr const char* kRefusedForSafety = "; por seguridad no se descargó nada.";
+constexpr const char* kCheckConnection = "Compruebe la conexión a Internet y vuelva a intentarlo.";
+constexpr const char* kTryLater = "Vuelva a intentarlo más tarde.";
+constexpr const char* kNothingDownloaded = "Por seguridad no se descargó nada.";
 
 constexpr ConnectionText kConnectionTexts[] = {
-    {TransferFault::kHostNotFound, "No se encontró el servidor", kCheckConnection,
+    {TransferFault::kHostNotFound, "No se encontró el servidor", "", kCheckConnection,
      "no se encontró el servidor"},
-    {TransferFault::kConnectionRefused, "El servidor", " rechazó la conexión. Vuelva a "
-     "intentarlo más tarde.", "el servidor rechazó la conexión"},
-    {TransferFault::kCannotConnect, "No se pudo conectar con el servidor", kCheckConnection,
+    {TransferFault::kConnectionRefused, "El servidor", " rechazó la conexión", kTryLater,
+     "el servidor rechazó la conexión"},
+    {TransferFault::kCannotConnect, "No se pudo conectar con el servidor", "", kCheckConnection,
      "no se pudo conectar con el servidor"},
-    {TransferFault::kCertificateUntrusted,
-     "El certificado del servidor", " no lo emitió una autoridad de confianza; por seguridad no se descargó nada.",
+    {TransferFault::kCertificateUntrusted, "El certificado del servidor",
+     " no lo emitió una autoridad de confianza", kNothingDownloaded,
      "el certificado del servidor no lo emitió una autoridad de confianza"},
     {TransferFault::kCertificateDate, "El certificado del servidor",
-     " está caducado o aún no es válido. Compruebe que la fecha y la hora del equipo son "
-     "correctas y vuelva a intentarlo.",
+     " está caducado o aún no es válido",
+     "Compruebe que la fecha y la hora del equipo son correctas y vuelva a intentarlo.",
      "el certificado del servidor está caducado o aún no es válido"},
-    {TransferFault::kCertificateWrongHost, "El certificado del servidor no corresponde a su "
-     "nombre", kRefusedForSafety, "el certificado del servidor no corresponde a su nombre"},
-    {TransferFault::kCertificateInvalid, "El certificado del servidor", " no es válido; por seguridad no se descargó nada.",
-     "el certificado del servidor no es válido"},
-    {TransferFault::kSecureChannelFailed, "No se pudo establecer una conexión segura con el "
-     "servidor", ". Vuelva a intentarlo más tarde.", "falló la conexión segura con el servidor"},
-    {TransferFault::kProxyFailed, "El servidor proxy no permitió la conexión con", ". Compruebe "
-     "la configuración del proxy del equipo.", "el servidor proxy cortó la conexión"},
-    {TransferFault::kInsecureRedirect, "El servidor", " redirigió la descarga a una dirección no "
-     "segura (sin HTTPS); por seguridad se rechazó.",
-     "el servidor redirigió la descarga a una dirección no segura"},
-    {TransferFault::kTooManyRedirects, "El servidor", " redirigió la descarga demasiadas veces; "
-     "no se pudo llegar al archivo.", "el servidor redirigió la descarga demasiadas veces"},
-    {TransferFault::kInvalidResponse, "El servidor", " envió una respuesta no válida.",
+    {TransferFault::kCertificateWrongHost, "El certificado del servidor",
+     " pertenece a otro servidor", kNothingDownloaded,
+     "el certificado del servidor pertenece a otro servidor"},
+    {TransferFault::kCertificateInvalid, "El certificado del servidor", " no es válido",
+     kNothingDownloaded, "el certificado del servidor no es válido"},
+    {TransferFault::kSecureChannelFailed,
+     "No se pudo establecer una conexión segura con el servidor", "", kTryLater,
+     "falló la conexión segura con el servidor"},
+    {TransferFault::kProxyFailed, "El servidor proxy no permitió la conexión con el servidor", "",
+     "Compruebe la configuración del proxy del equipo.", "el servidor proxy cortó la conexión"},
+    {TransferFault::kInsecureRedirect, "El servidor",
+     " redirigió la descarga a una dirección sin HTTPS",
+     "Por seguridad no se siguió y no se descargó nada.",
+     "el servidor redirigió la descarga a una dirección sin HTTPS"},
+    {TransferFault::kTooManyRedirects, "El servidor", " redirigió la descarga demasiadas veces",
+     "No se pudo llegar al archivo; consulte con su proveedor.",
+     "el servidor redirigió la descarga demasiadas veces"},
+    {TransferFault::kInvalidResponse, "El servidor", " envió una respuesta no válida", kTryLater,
      "el servidor envió una respuesta no válida"},
-    {TransferFault::kConnectionReset, "Se perdió la conexión con el servidor", kCheckConnection,
-     "se perdió la conexión con el servidor"},
-    {TransferFault::kConnectionClosed, "El servidor", " cerró la conexión antes de terminar.",
+    {TransferFault::kTimedOut, "El servidor", " no respondió a tiempo", kCheckConnection,
+     "el servidor dejó de responder"},
+    // A reset is the connection torn down mid-way (a network fault, a
+    // firewall); a close is the server ending it on purpose, too early.
+    {TransferFault::kConnectionReset, "La conexión con el servidor", " se cortó de golpe",
+     kCheckConnection, "la conexión con el servidor se cortó de golpe"},
+    {TransferFault::kConnectionClosed, "El servidor", " cerró la conexión sin responder", kTryLater,
      "el servidor cerró la conexión antes de terminar"},
-    {TransferFault::kNetworkFailed, "Falló la conexión con el servidor", kCheckConnection,
+    {TransferFault::kNetworkFailed, "Falló la conexión con el servidor", "", kCheckConnection,
      "falló la red"},
 };
 
@@ -99,7 +109,8 @@ const ConnectionText& connectionText(TransferFault fault) {
 
 }  // namespace
 
-platform::Failure transferFailure(TransferFault fault, const std::string& subject) {
+platform::Failure transferFailure(TransferFault fault, const std::string& subject,
+                                  const std::string& detail) {
     switch (fault) {
         case TransferFault::kUnsupportedOperation:
             return platform::Failure(platform::errors::kInvalidPropertyValue,
@@ -115,9 +126,19 @@ platform::Failure transferFailure(TransferFault fault, const std::string& subjec
             break;
     }
     const ConnectionText& text = connectionText(fault);
-    const std::string server = subject.empty() ? "" : " «" + subject + "»";
-    return platform::Failure(platform::errors::kTransferFailed,
-                             text.before + server + text.after);
+    std::string description = text.before;
+    if (!subject.empty()) {
+        description += " «" + subject + "»";
+    }
+    description += text.after;
+    if (!detail.empty()) {
+        description += " (" + detail + ")";
+    }
+    return platform::Failure(platform::errors::kTransferFailed, description + ". " + text.advice);
+}
+
+std::string faultCause(TransferFault fault) {
+    return connectionText(fault).cause;
 }
 
 platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgress& progress) {

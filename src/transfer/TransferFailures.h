@@ -48,6 +48,8 @@ enum class TransferFault {
     kInsecureRedirect,
     kTooManyRedirects,
     kInvalidResponse,
+    // Connected, but the answer did not come in time.
+    kTimedOut,
     kNetworkFailed,
 
     // While the body arrives (see brokenBody).
@@ -56,8 +58,16 @@ enum class TransferFault {
 };
 
 // The failure to report for `fault`; every component words it through here,
-// so that no library's or server's own words reach the user.
-platform::Failure transferFailure(TransferFault fault, const std::string& subject = "");
+// so that no library's or server's own words reach the user. For the faults
+// met before any answer `subject` is the server's host name and `detail`, when
+// not empty, a number for support ("error 12029", "respuesta 302"), shown in
+// brackets before the advice.
+platform::Failure transferFailure(TransferFault fault, const std::string& subject = "",
+                                  const std::string& detail = "");
+
+// How `fault` broke a connection, as a clause ("el servidor rechazó la
+// conexión"), for a component that words a failure of its own around it.
+std::string faultCause(TransferFault fault);
 
 // The body delivered nothing for `limit`.
 platform::Failure stalledBody(std::chrono::milliseconds limit, const BodyProgress& progress);

@@ -7,14 +7,11 @@
 
 namespace quibrant::win32 {
 
-// The Spanish description of a WinINet (or Windows) error code as the user
-// reads it after "No se obtuvo respuesta de ...": what went wrong, in words.
+// What a WinINet (or Windows) error code means, as a Spanish clause.
 std::string describeInternetError(std::uint32_t error);
 
-// How the body's connection broke, for an error met while the body arrived.
+// What went wrong, for the core to word: before any answer, or while the body
+// arrived. An error of no known meaning is a network failure.
 transfer::TransferFault faultOfInternetError(std::uint32_t error);
-
-// Whether the error says that the server's certificate was refused.
-bool isCertificateError(std::uint32_t error);
 
 }  // namespace quibrant::win32

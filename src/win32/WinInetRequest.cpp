@@ -18,9 +18,8 @@ constexpr int kMaxRedirects = 10;
 // connection and closed it without a word as a success of the send.
 constexpr DWORD kNoStatusLine = ERROR_HTTP_INVALID_SERVER_RESPONSE;
 
-constexpr const char* kNoAnswerFrom = "No se obtuvo respuesta de ";
-constexpr const char* kClosedWithoutAnswer = "el servidor cerró la conexión sin responder";
-constexpr const char* kErrorNumber = " (error ";
+// The error number stays in the text, for support.
+constexpr const char* kErrorNumber = "error ";
 constexpr const char* kCannotStart = "No se pudo iniciar la descarga: ";
 
 // The installer must come from the server every time, byte for byte, and
@@ -393,10 +392,12 @@ void WinInetRequest::failWithoutAnswer(DWORD error) {
     }
     ended_ = true;
     error_ = error == ERROR_SUCCESS ? ERROR_INTERNET_INTERNAL_ERROR : error;
-    const std::string why =
-        error_ == kNoStatusLine ? kClosedWithoutAnswer : describeInternetError(error_);
-    failureDescription_ = kNoAnswerFrom + narrow(current_.host) + ": " + why + kErrorNumber +
-                          std::to_string(error_) + ").";
+    const transfer::TransferFault fault = error_ == kNoStatusLine
+                                              ? transfer::TransferFault::kConnectionClosed
+                                              : faultOfInternetError(error_);
+    failureDescription_ = transfer::transferFailure(fault, narrow(current_.host),
+                                                    kErrorNumber + std::to_string(error_))
+                              .description();
     PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
     SetEvent(arrivals_.get());
 }

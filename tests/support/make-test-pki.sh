@@ -3,7 +3,8 @@
 # HTTPS mirror: a test certificate authority and a server certificate for
 # 127.0.0.1 and localhost signed by it. For the transfer tests it also makes a
 # certificate for another host signed by the same authority, a certificate for
-# 127.0.0.1 signed by an authority that no one trusts, and the files to fetch
+# 127.0.0.1 signed by an authority that no one trusts, an expired one, and the
+# files to fetch
 # (in FOLDER/www).
 #
 #   make-test-pki.sh [--server-only] [--days N] FOLDER
@@ -59,6 +60,8 @@ mkdir -p www/clientes work
 authority rogue-ca "/CN=Untrusted Test CA $run_id"
 server_certificate other-host ca "DNS:otro-servidor.example"
 server_certificate untrusted rogue-ca "IP:127.0.0.1,DNS:localhost"
+# Valid until the day before it was made: expired.
+days=-1 server_certificate expired ca "IP:127.0.0.1,DNS:localhost"
 
 # Sizes around the 1024-byte piece, an exact multiple of it and a few MiB.
 for size in 1 1023 1024 1025 8192; do

@@ -82,7 +82,7 @@ struct ContractDownload {
 
     void readBody() {
         try {
-            transfer::checkStatus(inet.responseCode(), inet.responseReason());
+            transfer::checkStatus(inet.responseCode(), inet.GetHeader("Location"));
             for (;;) {
                 const std::string_view piece = inet.GetChunk(pieceSize);
                 if (piece.empty()) {
@@ -199,7 +199,10 @@ TYPED_TEST_P(TransferContract, ReportsAnErrorStatusWithItsReason) {
     ASSERT_TRUE(download.run());
     EXPECT_EQ(countOf(download.states, State::kResponseCompleted), 1);
     EXPECT_EQ(inet->responseCode(), 404);
-    EXPECT_EQ(download.failure, "El servidor respondió 404 (Not Found).");
+    EXPECT_EQ(inet->responseReason(), "Not Found");
+    EXPECT_EQ(download.failure,
+              "El servidor respondió 404: el instalador no está en el servidor. Consulte con su "
+              "proveedor.");
     EXPECT_TRUE(download.body.empty());
 }
 

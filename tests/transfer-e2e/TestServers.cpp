@@ -151,6 +151,7 @@ ScriptedServer::ScriptedServer() {
     untrusted_ = ports["untrusted"].toInt();
     http_ = ports["http"].toInt();
     closed_ = ports["closed"].toInt();
+    expired_ = ports["expired"].toInt();
     if (https_ == 0 || http_ == 0) {
         throw std::runtime_error("the scripted test server gave no ports");
     }

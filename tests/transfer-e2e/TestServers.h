@@ -47,6 +47,7 @@ class ScriptedServer {
     int untrustedPort() const { return untrusted_; }
     int httpPort() const { return http_; }
     int closedPort() const { return closed_; }
+    int expiredPort() const { return expired_; }
     std::string https(const std::string& path) const;
     std::string http(const std::string& path) const;
 
@@ -57,6 +58,7 @@ class ScriptedServer {
     int untrusted_ = 0;
     int http_ = 0;
     int closed_ = 0;
+    int expired_ = 0;
 };
 
 }  // namespace quibrant::test

@@ -6,7 +6,8 @@ misbehave: a missing or false "Content-Length", a body cut short, a reset or a
 stall in the middle of the body, an answer that never comes, an authentication
 challenge, a redirect. It listens on several ports: one with a certificate the
 tests trust, one with a certificate for another host, one with a certificate
-from an authority no one trusts, and one in plain HTTP; free ports, or fixed
+from an authority no one trusts, one whose certificate has expired, and one
+in plain HTTP; free ports, or fixed
 ones with --base-port. The ports are printed as one JSON line; the server runs
 until it is killed or stdin closes.
 """
@@ -122,6 +123,18 @@ class Handler(BaseHTTPRequestHandler):
                 break
         self.close_connection = True
 
+    def close_cleanly(self):
+        """Ends the connection in order, as a server that means to: over TLS
+        with its closing alert, so that no client takes it for a cut."""
+        self.wfile.flush()
+        self.close_connection = True
+        if isinstance(self.connection, ssl.SSLSocket):
+            self.connection.settimeout(1.0)
+            try:
+                self.connection.unwrap()
+            except (ssl.SSLError, OSError):
+                pass
+
     def send_pieces(self, size):
         sent = 0
         while sent < size:
@@ -159,7 +172,7 @@ class Handler(BaseHTTPRequestHandler):
     def route_short(self, announced, size):
         self.head(200, [("Content-Length", announced), ("Connection", "close")])
         self.send_pieces(int(size))
-        self.close_connection = True
+        self.close_cleanly()
 
     def route_long(self, announced, size):
         """More bytes than announced: chunked framing carries them all."""
@@ -168,7 +181,8 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
 
     def route_status(self, code):
-        reasons = {404: "Not Found", 500: "Internal Server Error", 403: "Forbidden"}
+        reasons = {404: "Not Found", 500: "Internal Server Error", 403: "Forbidden",
+                   401: "Unauthorized"}
         code = int(code)
         self.answer(code, b"<html><body>Error %d</body></html>" % code, reasons.get(code))
 
@@ -219,6 +233,14 @@ class Handler(BaseHTTPRequestHandler):
         port = self.config["https"]
         self.answer(302, b"", "Found", [("Location", "https://127.0.0.1:%d/ok/%s" % (port, size))])
 
+    def route_redirect_loop(self):
+        """A redirect to itself, for ever."""
+        self.answer(302, b"", "Found", [("Location", "/redirect-loop")])
+
+    def route_close(self):
+        """Takes the request and closes the connection without a word."""
+        self.close_cleanly()
+
     def route_redirect_http(self, size):
         port = self.config["http"]
         self.answer(302, b"", "Found", [("Location", "http://127.0.0.1:%d/ok/%s" % (port, size))])
@@ -259,8 +281,8 @@ def main(argv=None):
     parser.add_argument("--user", default="prueba")
     parser.add_argument("--password", default="secreto")
     parser.add_argument("--base-port", type=int, default=0,
-                        help="listen on BASE to BASE+3 and leave BASE+4 closed, "
-                        "instead of on free ports")
+                        help="listen on BASE to BASE+3 and BASE+6 and leave "
+                        "BASE+4 closed, instead of on free ports")
     options = parser.parse_args(argv)
     pki = options.pki
     base = options.base_port
@@ -276,6 +298,8 @@ def main(argv=None):
         "other_host": listener(1, "other-host"),
         "untrusted": listener(2, "untrusted"),
         "http": listener(3),
+        # Offset 5 is the nginx mirror's in the scripts that fix the ports.
+        "expired": listener(6, "expired"),
     }
     ports = {name: server.server_address[1] for name, server in servers.items()}
     if base:

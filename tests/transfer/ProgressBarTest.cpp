@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "transfer/ProgressBar.h"
 #include "platform/Failure.h"
 #include "support/FakeControls.h"
+#include "transfer/ProgressBar.h"
 
 namespace quibrant::test {
 namespace {

@@ -32,7 +32,11 @@ TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerI
     f.form->Command1_Click();
     f.Inet1.respond(body(5000));
     c.arrange(f.Inet1, f.fs());
-    f.messages.whileOpen = [&] { EXPECT_FALSE(f.Timer1.isEnabled()); };
+    // Nothing half-done is left while the user reads the message.
+    f.messages.whileOpen = [&] {
+        EXPECT_FALSE(f.Timer1.isEnabled());
+        EXPECT_FALSE(hasFile(kPartial));
+    };
 
     EXPECT_FALSE(raiseCompleted());
 
@@ -87,16 +91,21 @@ const FailureCase kCases[] = {
          inet.status = 404;
          inet.reason = "Not Found";
      },
-     "El servidor respondió 404 (Not Found).", false},
+     "El servidor respondió 404: el instalador no está en el servidor. Consulte con su "
+     "proveedor.",
+     false},
     {"ServerError",
      [](FakeInternetTransfer& inet, FakeFileSystem&) {
          inet.status = 500;
          inet.reason = "Internal Server Error";
      },
-     "El servidor respondió 500 (Internal Server Error).", false},
+     "El servidor respondió 500: falló al enviar el instalador. Vuelva a intentarlo más tarde.",
+     false},
     {"ShortBody",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "5100"; },
-     "La descarga se interrumpió: se recibieron 5000 de 5100 bytes.", true},
+     "La descarga se interrumpió: el servidor cerró la conexión antes de terminar; se recibieron "
+     "5000 de 5100 bytes.",
+     true},
     {"LongerBody",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "4999"; },
      "El servidor envió más datos de los anunciados: se esperaban 4999 bytes.", true},
@@ -106,7 +115,7 @@ const FailureCase kCases[] = {
      [](FakeInternetTransfer&, FakeFileSystem& fs) {
          fs.failing.insert("/home/user/Quibrant_Setup.exe.descarga");
      },
-     "Permiso denegado: /home/user/Quibrant_Setup.exe.descarga", true},
+     "Permiso denegado: /home/user/Quibrant_Setup.exe", true},
     {"DiskFull", [](FakeInternetTransfer&, FakeFileSystem& fs) { fs.diskSpace = 3000; },
      "No hay espacio suficiente en el disco.", true},
     {"DiskFullAtClose",

@@ -83,24 +83,48 @@ TEST_F(DownloadFixture, ProgressCountsEveryByteOfUnevenPiecesPastSinglePrecision
 
 TEST_F(DownloadFixture, OtherNotificationsAreOnlyCountedOnTheStatusLabel) {
     f.form->Command1_Click();
-    for (std::int16_t state = 1; state <= 11; ++state) {
+    for (std::int16_t state = 1; state <= 10; ++state) {
         f.Inet1.raise(state);
     }
-    EXPECT_EQ(f.Label2.caption(), "11-11");
-    EXPECT_EQ(f.state().StateChangeCount, 11);
+    EXPECT_EQ(f.Label2.caption(), "10-10");
+    EXPECT_EQ(f.state().StateChangeCount, 10);
     EXPECT_FALSE(f.Frame2.isEnabled());
     EXPECT_TRUE(f.Timer1.isEnabled());
     EXPECT_TRUE(f.messages.shown.empty());
 
-    // Inside the piece loop, too, they only count.
+    // Inside the piece loop, too, they only count: an error there is the
+    // body's to report, not a request that got no answer.
     f.Inet1.respond(body(3000));
     f.window.onEvents = [&] {
         f.Inet1.raise(8);
+        f.Inet1.raise(11);
         f.window.onEvents = nullptr;
     };
     ASSERT_TRUE(raiseCompleted());
-    EXPECT_EQ(f.Label2.caption(), "8-12");
+    EXPECT_EQ(f.Label2.caption(), "11-12");
     EXPECT_EQ(f.fs().files[kDestination].bytes, body(3000));
+}
+
+// A request that ends without any answer is reported at once, in the
+// component's words, and the window is given back for another try with no
+// time-out to follow; a late error after that says nothing more.
+TEST_F(DownloadFixture, AnErrorBeforeAnyAnswerIsReportedAtOnce) {
+    f.fs().files[kDestination].bytes = "older installer";
+    f.form->Command1_Click();
+    f.Inet1.requestFailureText = "No se encontró el servidor «x.example».";
+    f.Inet1.raise(3);
+    f.Inet1.raise(11);
+    EXPECT_EQ(f.Label2.caption(), "11-2");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "No se encontró el servidor «x.example».");
+    EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_TRUE(f.Frame2.isEnabled());
+    EXPECT_FALSE(f.Frame1.isVisible());
+    EXPECT_FALSE(f.Timer1.isEnabled());
+    EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
+
+    f.Inet1.raise(11);
+    EXPECT_EQ(f.messages.shown.size(), 1u);
 }
 
 TEST_F(DownloadFixture, ACounterAtItsLimitFailsOnceAndKeepsItsValue) {

@@ -48,6 +48,7 @@ const WinInetServers& WinInetServers::get() {
         found.untrusted = base + 2;
         found.http = base + 3;
         found.closed = base + 4;
+        found.expired = base + 6;
         found.nginx = portFrom("WININET_TEST_NGINX_PORT");
         const char* www = std::getenv("WININET_TEST_WWW");
         if (www == nullptr) {

@@ -15,6 +15,8 @@ struct WinInetServers {
     int untrusted = 0;
     int http = 0;
     int closed = 0;
+    // A certificate from the trusted authority that has expired.
+    int expired = 0;
     int nginx = 0;
     // The folder nginx serves, as a Windows path.
     std::string www;

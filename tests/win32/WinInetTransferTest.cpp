@@ -80,10 +80,9 @@ TEST_F(WinInetTransferTest, SaysWhyARequestGotNoAnswer) {
         std::string url;
         std::string why;
     };
-    for (const Case& c : {Case{url(Server::kUntrusted, "/ok/10"), "certificado"},
-                          Case{url(Server::kOtherHost, "/ok/10"), "certificado"},
-                          Case{url(Server::kClosed, "/ok/10"), "no se pudo conectar"},
-                          Case{trusted("/silent"), "localhost"}}) {
+    // Each fault's words are checked through the window in WinInetFormTest.
+    for (const Case& c : {Case{url(Server::kClosed, "/ok/10"), "No se pudo conectar"},
+                          Case{trusted("/silent"), "«localhost»"}}) {
         SCOPED_TRACE(c.url);
         const auto inet = make();
         inet->setStallTimeout(kShortStall);
@@ -92,7 +91,7 @@ TEST_F(WinInetTransferTest, SaysWhyARequestGotNoAnswer) {
         ASSERT_TRUE(download.run());
         EXPECT_EQ(download.states.back(), State::kError);
         EXPECT_THAT(inet->lastFailure(),
-                    AllOf(HasSubstr("No se obtuvo respuesta"), HasSubstr(c.why)));
+                    AllOf(HasSubstr("«localhost»"), HasSubstr(c.why), HasSubstr("(error 120")));
         try {
             inet->GetChunk(1024);
             ADD_FAILURE() << "a piece of a request that got no answer";
