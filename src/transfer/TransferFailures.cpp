@@ -84,6 +84,8 @@ constexpr ConnectionText kConnectionTexts[] = {
      "se perdió la conexión con el servidor"},
     {TransferFault::kConnectionClosed, "El servidor", " cerró la conexión antes de terminar.",
      "el servidor cerró la conexión antes de terminar"},
+    {TransferFault::kChangedOnServer, "El archivo", " cambió en el servidor durante la descarga. "
+     "Vuelva a intentarlo.", "el archivo cambió en el servidor mientras se descargaba"},
     {TransferFault::kNetworkFailed, "Falló la conexión con el servidor", kCheckConnection,
      "falló la red"},
 };
