@@ -93,6 +93,8 @@ std::shared_ptr<WinInetRequest> WinInetRequest::start(Settings settings) {
 WinInetRequest::WinInetRequest(Settings settings)
     : settings_(std::move(settings)),
       arrivals_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      // A stalled request is judged from its start until an answer arrives.
+      lastArrival_(std::chrono::steady_clock::now()),
       current_(settings_.url) {}
 
 void WinInetRequest::cancel() noexcept {
@@ -206,7 +208,7 @@ void WinInetRequest::onStatus(DWORD status) {
 void WinInetRequest::post(std::int16_t state) {
     std::lock_guard lock(mutex_);
     // After a cancel the window may be gone: nothing more is posted to it.
-    if (!cancelled_) {
+    if (!cancelled_ && !settings_.silent) {
         PostMessageW(settings_.window, settings_.message, settings_.generation,
                      static_cast<LPARAM>(state));
     }
@@ -273,6 +275,11 @@ InternetHandle WinInetRequest::open(HINTERNET session, InternetHandle& connectio
         HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     }
+    for (const auto& [name, value] : settings_.headers) {
+        const std::wstring header = widen(name) + L": " + widen(value) + L"\r\n";
+        HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
+                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    }
     return request;
 }
 
@@ -331,6 +338,7 @@ void WinInetRequest::publish(WinInetAnswer answer) {
         answered_ = true;
         lastArrival_ = std::chrono::steady_clock::now();
     }
+    SetEvent(arrivals_.get());
     post(12);
 }
 
@@ -397,7 +405,9 @@ void WinInetRequest::failWithoutAnswer(DWORD error) {
         error_ == kNoStatusLine ? kClosedWithoutAnswer : describeInternetError(error_);
     failureDescription_ = kNoAnswerFrom + narrow(current_.host) + ": " + why + kErrorNumber +
                           std::to_string(error_) + ").";
-    PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
+    if (!settings_.silent) {
+        PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
+    }
     SetEvent(arrivals_.get());
 }
 

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32/WinInetAnswer.h"
@@ -38,6 +39,11 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
         std::string password;
         // How long WinINet itself waits for a byte before giving up.
         std::chrono::milliseconds receiveTimeout{60000};
+        // Sent as they are, e.g. the range of a body asked for again.
+        std::vector<std::pair<std::string, std::string>> headers;
+        // A request that goes on with a body the window already has posts no
+        // states: the window must see one download, not two.
+        bool silent = false;
         // States are posted to `window` as `message`, with `generation` as
         // WPARAM and the state as LPARAM.
         HWND window = nullptr;
@@ -73,7 +79,7 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     // the next block of the body in its place.
     Progress take(Block& block);
 
-    // Signalled whenever body bytes arrive or the request ends.
+    // Signalled whenever the answer or body bytes arrive, or the request ends.
     HANDLE arrivals() const { return arrivals_.get(); }
 
     // When body bytes last arrived (or the answer, before any did).
