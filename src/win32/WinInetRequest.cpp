@@ -343,6 +343,8 @@ void WinInetRequest::publish(WinInetAnswer answer) {
 }
 
 void WinInetRequest::readBody(InternetHandle& request) {
+    // WinINet would report every read of the body; none of them is news.
+    InternetSetStatusCallbackW(request.get(), nullptr);
     for (;;) {
         // Asking what is there first lets each read return at once with what
         // arrived; a read of a whole block would wait for the block to fill.
@@ -383,12 +385,13 @@ void WinInetRequest::readBody(InternetHandle& request) {
         if (cancelled_) {
             return;
         }
-        const bool wasEmpty = ready_.empty();
         queuedBytes_ += got;
         received_ += got;
         lastArrival_ = std::chrono::steady_clock::now();
         ready_.push_back(std::move(block));
-        if (wasEmpty) {
+        // Waking the window for every block would cost more than the blocks
+        // themselves; it looks in on its own now and then (kWakeAfter).
+        if (ready_.size() == kWakeBlocks) {
             SetEvent(arrivals_.get());
         }
     }

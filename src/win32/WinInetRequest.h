@@ -60,7 +60,11 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     enum class Progress { Data, Waiting, Ended, Failed };
 
     static constexpr std::size_t kBlockSize = 64 * 1024;
-    static constexpr std::size_t kMaxQueuedBlocks = 16;
+    static constexpr std::size_t kMaxQueuedBlocks = 32;
+    // The window is woken when this many blocks wait; fewer wait at most
+    // kWakeAfter, when the window looks in on its own.
+    static constexpr std::size_t kWakeBlocks = 16;
+    static constexpr std::chrono::milliseconds kWakeAfter{20};
 
     // Starts the worker. Throws platform::Failure when no thread can start.
     static std::shared_ptr<WinInetRequest> start(Settings settings);
@@ -79,7 +83,8 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     // the next block of the body in its place.
     Progress take(Block& block);
 
-    // Signalled whenever the answer or body bytes arrive, or the request ends.
+    // Signalled when the answer arrives, when kWakeBlocks blocks wait, and
+    // when the request ends.
     HANDLE arrivals() const { return arrivals_.get(); }
 
     // When body bytes last arrived (or the answer, before any did).

@@ -228,11 +228,15 @@ bool WinInetTransfer::waitForData() {
     if (now >= deadline) {
         return false;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    const auto left = std::min(std::chrono::ceil<std::chrono::milliseconds>(deadline - now),
+                               WinInetRequest::kWakeAfter);
     const HANDLE arrivals = request->arrivals();
-    MsgWaitForMultipleObjectsEx(1, &arrivals, static_cast<DWORD>(left.count()), QS_ALLINPUT,
-                                MWMO_INPUTAVAILABLE);
-    runMessages(generation);
+    const DWORD woken = MsgWaitForMultipleObjectsEx(1, &arrivals, static_cast<DWORD>(left.count()),
+                                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // Only the window's own messages can cancel or replace the request.
+    if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) {
+        runMessages(generation);
+    }
     return true;
 }
 
