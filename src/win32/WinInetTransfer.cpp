@@ -307,17 +307,17 @@ bool WinInetTransfer::onEnd(WinInetRequest::Progress ending) {
     return version && received_ < version->length && resumeAfterBreak(std::nullopt);
 }
 
-bool WinInetTransfer::resumeAfterBreak(std::optional<platform::Failure> asToday) {
+bool WinInetTransfer::resumeAfterBreak(std::optional<platform::Failure> withoutResume) {
     const auto first = answer();
     const auto version = first ? transfer::resumableBody(bodyHeaders(*first)) : std::nullopt;
     if (!version || resumes_ >= transfer::kMostResumes || received_ >= version->length) {
-        if (asToday) {
-            fail(std::move(*asToday));
+        if (withoutResume) {
+            fail(std::move(*withoutResume));
         }
         return false;
     }
     firstAnswer_ = first;
-    lastBreak_ = std::move(asToday);
+    lastBreak_ = std::move(withoutResume);
     ++resumes_;
     block_ = WinInetRequest::Block{};
     pauseUntil(std::chrono::steady_clock::now() + transfer::resumeWait(resumes_, resumeWait_));

@@ -86,9 +86,9 @@ class WinInetTransfer final : public transfer::TransferSettings {
     // will find); throws its failure otherwise.
     bool onEnd(WinInetRequest::Progress ending);
     // The connection broke: asks for the rest after a wait and answers true,
-    // or gives up with `asToday`, how the break ends without a resume (none:
+    // or gives up with `withoutResume`, how the break ends then (none:
     // the body ends short and the caller reports it).
-    bool resumeAfterBreak(std::optional<platform::Failure> asToday);
+    bool resumeAfterBreak(std::optional<platform::Failure> withoutResume);
     // Checks that a resumed request's answer continues the body.
     void judgeResumed();
     [[noreturn]] void fail(platform::Failure failure);
