@@ -13,6 +13,8 @@ namespace {
 
 constexpr const wchar_t* kUserAgent = L"Quibrant Descarga";
 constexpr const wchar_t* kGet = L"GET";
+// What one read returns under wine, and the least a block is made for.
+constexpr std::size_t kSmallestBlock = 8 * 1024;
 constexpr int kMaxRedirects = 10;
 // An answer without a status line: wine reports a server that accepted the
 // connection and closed it without a word as a success of the send.
@@ -137,7 +139,7 @@ WinInetRequest::Progress WinInetRequest::take(Block& block) {
     }
     block = Block{};
     if (!ready_.empty()) {
-        const bool wasFull = ready_.size() >= kMaxQueuedBlocks;
+        const bool wasFull = queuedBytes_ >= kMaxQueuedBytes;
         block = std::move(ready_.front());
         ready_.pop_front();
         queuedBytes_ -= block.size;
@@ -359,7 +361,7 @@ void WinInetRequest::readBody(InternetHandle& request) {
         Block block;
         {
             std::unique_lock lock(mutex_);
-            space_.wait(lock, [this] { return cancelled_ || ready_.size() < kMaxQueuedBlocks; });
+            space_.wait(lock, [this] { return cancelled_ || queuedBytes_ < kMaxQueuedBytes; });
             if (cancelled_) {
                 return;
             }
@@ -368,10 +370,13 @@ void WinInetRequest::readBody(InternetHandle& request) {
                 spare_.pop_back();
             }
         }
-        if (!block.data) {
-            block.data = std::make_unique<char[]>(kBlockSize);
-        }
         const DWORD wanted = std::min<DWORD>(available, kBlockSize);
+        // Sized to the reads WinINet makes (8 KiB under wine, up to a whole
+        // block on Windows), so the queue's memory follows its bytes.
+        if (block.capacity < wanted) {
+            block.capacity = std::max<std::size_t>(wanted, kSmallestBlock);
+            block.data = std::make_unique<char[]>(block.capacity);
+        }
         DWORD got = 0;
         error = blocking(request, [&](HINTERNET handle) {
             return InternetReadFile(handle, block.data.get(), wanted, &got);
@@ -391,7 +396,7 @@ void WinInetRequest::readBody(InternetHandle& request) {
         ready_.push_back(std::move(block));
         // Waking the window for every block would cost more than the blocks
         // themselves; it looks in on its own now and then (kWakeAfter).
-        if (ready_.size() == kWakeBlocks) {
+        if (queuedBytes_ >= kWakeBytes && queuedBytes_ - got < kWakeBytes) {
             SetEvent(arrivals_.get());
         }
     }

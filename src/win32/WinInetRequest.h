@@ -55,15 +55,18 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t size = 0;
+        std::size_t capacity = 0;
     };
 
     enum class Progress { Data, Waiting, Ended, Failed };
 
+    // The most one read asks for; a block holds what one read returned.
     static constexpr std::size_t kBlockSize = 64 * 1024;
-    static constexpr std::size_t kMaxQueuedBlocks = 32;
-    // The window is woken when this many blocks wait; fewer wait at most
+    // The worker stops reading while this much waits for the window.
+    static constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;
+    // The window is woken once this much waits; less waits at most
     // kWakeAfter, when the window looks in on its own.
-    static constexpr std::size_t kWakeBlocks = 16;
+    static constexpr std::size_t kWakeBytes = 256 * 1024;
     static constexpr std::chrono::milliseconds kWakeAfter{20};
 
     // Starts the worker. Throws platform::Failure when no thread can start.
@@ -83,7 +86,7 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     // the next block of the body in its place.
     Progress take(Block& block);
 
-    // Signalled when the answer arrives, when kWakeBlocks blocks wait, and
+    // Signalled when the answer arrives, when kWakeBytes wait, and
     // when the request ends.
     HANDLE arrivals() const { return arrivals_.get(); }
 
