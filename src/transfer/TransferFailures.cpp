@@ -94,6 +94,8 @@ constexpr ConnectionText kConnectionTexts[] = {
      kCheckConnection, "la conexión con el servidor se cortó de golpe"},
     {TransferFault::kConnectionClosed, "El servidor", " cerró la conexión sin responder", kTryLater,
      "el servidor cerró la conexión antes de terminar"},
+    {TransferFault::kChangedOnServer, "El archivo", " cambió en el servidor durante la descarga",
+     "Vuelva a intentarlo.", "el archivo cambió en el servidor mientras se descargaba"},
     {TransferFault::kNetworkFailed, "Falló la conexión con el servidor", "", kCheckConnection,
      "falló la red"},
 };

@@ -55,6 +55,8 @@ enum class TransferFault {
     // While the body arrives (see brokenBody).
     kConnectionReset,
     kConnectionClosed,
+    // Asked again for the rest, the server holds another version of the file.
+    kChangedOnServer,
 };
 
 // The failure to report for `fault`; every component words it through here,

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const wchar_t* kUserAgent = L"Quibrant Descarga";
 constexpr const wchar_t* kGet = L"GET";
+// What one read returns under wine, and the least a block is made for.
+constexpr std::size_t kSmallestBlock = 8 * 1024;
 constexpr int kMaxRedirects = 10;
 // An answer without a status line: wine reports a server that accepted the
 // connection and closed it without a word as a success of the send.
@@ -92,6 +94,8 @@ std::shared_ptr<WinInetRequest> WinInetRequest::start(Settings settings) {
 WinInetRequest::WinInetRequest(Settings settings)
     : settings_(std::move(settings)),
       arrivals_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      // A stalled request is judged from its start until an answer arrives.
+      lastArrival_(std::chrono::steady_clock::now()),
       current_(settings_.url) {}
 
 void WinInetRequest::cancel() noexcept {
@@ -134,7 +138,7 @@ WinInetRequest::Progress WinInetRequest::take(Block& block) {
     }
     block = Block{};
     if (!ready_.empty()) {
-        const bool wasFull = ready_.size() >= kMaxQueuedBlocks;
+        const bool wasFull = queuedBytes_ >= kMaxQueuedBytes;
         block = std::move(ready_.front());
         ready_.pop_front();
         queuedBytes_ -= block.size;
@@ -205,7 +209,7 @@ void WinInetRequest::onStatus(DWORD status) {
 void WinInetRequest::post(std::int16_t state) {
     std::lock_guard lock(mutex_);
     // After a cancel the window may be gone: nothing more is posted to it.
-    if (!cancelled_) {
+    if (!cancelled_ && !settings_.silent) {
         PostMessageW(settings_.window, settings_.message, settings_.generation,
                      static_cast<LPARAM>(state));
     }
@@ -272,6 +276,11 @@ InternetHandle WinInetRequest::open(HINTERNET session, InternetHandle& connectio
         HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     }
+    for (const auto& [name, value] : settings_.headers) {
+        const std::wstring header = widen(name) + L": " + widen(value) + L"\r\n";
+        HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
+                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
+    }
     return request;
 }
 
@@ -330,10 +339,13 @@ void WinInetRequest::publish(WinInetAnswer answer) {
         answered_ = true;
         lastArrival_ = std::chrono::steady_clock::now();
     }
+    SetEvent(arrivals_.get());
     post(12);
 }
 
 void WinInetRequest::readBody(InternetHandle& request) {
+    // WinINet would report every read of the body; none of them is news.
+    InternetSetStatusCallbackW(request.get(), nullptr);
     for (;;) {
         // Asking what is there first lets each read return at once with what
         // arrived; a read of a whole block would wait for the block to fill.
@@ -348,7 +360,7 @@ void WinInetRequest::readBody(InternetHandle& request) {
         Block block;
         {
             std::unique_lock lock(mutex_);
-            space_.wait(lock, [this] { return cancelled_ || ready_.size() < kMaxQueuedBlocks; });
+            space_.wait(lock, [this] { return cancelled_ || queuedBytes_ < kMaxQueuedBytes; });
             if (cancelled_) {
                 return;
             }
@@ -357,10 +369,13 @@ void WinInetRequest::readBody(InternetHandle& request) {
                 spare_.pop_back();
             }
         }
-        if (!block.data) {
-            block.data = std::make_unique<char[]>(kBlockSize);
-        }
         const DWORD wanted = std::min<DWORD>(available, kBlockSize);
+        // Sized to the reads WinINet makes (8 KiB under wine, up to a whole
+        // block on Windows), so the queue's memory follows its bytes.
+        if (block.capacity < wanted) {
+            block.capacity = std::max<std::size_t>(wanted, kSmallestBlock);
+            block.data = std::make_unique<char[]>(block.capacity);
+        }
         DWORD got = 0;
         error = blocking(request, [&](HINTERNET handle) {
             return InternetReadFile(handle, block.data.get(), wanted, &got);
@@ -374,12 +389,13 @@ void WinInetRequest::readBody(InternetHandle& request) {
         if (cancelled_) {
             return;
         }
-        const bool wasEmpty = ready_.empty();
         queuedBytes_ += got;
         received_ += got;
         lastArrival_ = std::chrono::steady_clock::now();
         ready_.push_back(std::move(block));
-        if (wasEmpty) {
+        // Waking the window for every block would cost more than the blocks
+        // themselves; it looks in on its own now and then (kWakeAfter).
+        if (queuedBytes_ >= kWakeBytes && queuedBytes_ - got < kWakeBytes) {
             SetEvent(arrivals_.get());
         }
     }
@@ -398,7 +414,9 @@ void WinInetRequest::failWithoutAnswer(DWORD error) {
     failureDescription_ = transfer::transferFailure(fault, narrow(current_.host),
                                                     kErrorNumber + std::to_string(error_))
                               .description();
-    PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
+    if (!settings_.silent) {
+        PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
+    }
     SetEvent(arrivals_.get());
 }
 

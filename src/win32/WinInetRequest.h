@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32/WinInetAnswer.h"
@@ -38,6 +39,11 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
         std::string password;
         // How long WinINet itself waits for a byte before giving up.
         std::chrono::milliseconds receiveTimeout{60000};
+        // Sent as they are, e.g. the range of a body asked for again.
+        std::vector<std::pair<std::string, std::string>> headers;
+        // A request that goes on with a body the window already has posts no
+        // states: the window must see one download, not two.
+        bool silent = false;
         // States are posted to `window` as `message`, with `generation` as
         // WPARAM and the state as LPARAM.
         HWND window = nullptr;
@@ -49,12 +55,19 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t size = 0;
+        std::size_t capacity = 0;
     };
 
     enum class Progress { Data, Waiting, Ended, Failed };
 
+    // The most one read asks for; a block holds what one read returned.
     static constexpr std::size_t kBlockSize = 64 * 1024;
-    static constexpr std::size_t kMaxQueuedBlocks = 16;
+    // The worker stops reading while this much waits for the window.
+    static constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;
+    // The window is woken once this much waits; less waits at most
+    // kWakeAfter, when the window looks in on its own.
+    static constexpr std::size_t kWakeBytes = 256 * 1024;
+    static constexpr std::chrono::milliseconds kWakeAfter{20};
 
     // Starts the worker. Throws platform::Failure when no thread can start.
     static std::shared_ptr<WinInetRequest> start(Settings settings);
@@ -73,7 +86,8 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     // the next block of the body in its place.
     Progress take(Block& block);
 
-    // Signalled whenever body bytes arrive or the request ends.
+    // Signalled when the answer arrives, when kWakeBytes wait, and
+    // when the request ends.
     HANDLE arrivals() const { return arrivals_.get(); }
 
     // When body bytes last arrived (or the answer, before any did).

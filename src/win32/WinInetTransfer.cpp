@@ -21,6 +21,11 @@ constexpr int kMaxMessagesPerPump = 64;
 constexpr const char* kNoWindow = "No se pudo preparar la descarga";
 constexpr const char* kErrorNumber = "error ";
 
+transfer::BodyHeaders bodyHeaders(const WinInetAnswer& answer) {
+    return {answer.status, headerOf(answer, "Content-Length"), headerOf(answer, "Content-Range"),
+            headerOf(answer, "ETag"), headerOf(answer, "Last-Modified")};
+}
+
 }  // namespace
 
 WinInetTransfer::WinInetTransfer(const std::string& mainServerBaseUrl)
@@ -89,6 +94,11 @@ void WinInetTransfer::Execute(const std::string& operation) {
     failure_.reset();
     block_ = WinInetRequest::Block{};
     blockPos_ = 0;
+    firstAnswer_.reset();
+    received_ = 0;
+    resumes_ = 0;
+    judging_ = false;
+    lastBreak_.reset();
 
     WinInetRequest::Settings settings;
     settings.url = std::move(*url);
@@ -99,6 +109,11 @@ void WinInetTransfer::Execute(const std::string& operation) {
     settings.window = window_.get();
     settings.message = kStateMessage;
     settings.generation = static_cast<WPARAM>(generation_);
+    settings_ = settings;
+    startRequest(std::move(settings));
+}
+
+void WinInetTransfer::startRequest(WinInetRequest::Settings settings) {
     request_ = WinInetRequest::start(std::move(settings));
 }
 
@@ -109,19 +124,26 @@ void WinInetTransfer::dropRequest() {
     }
 }
 
+std::shared_ptr<const WinInetAnswer> WinInetTransfer::answer() const {
+    if (firstAnswer_) {
+        return firstAnswer_;
+    }
+    return request_ ? request_->answer() : nullptr;
+}
+
 std::string WinInetTransfer::GetHeader(const std::string& name) {
-    const auto answer = request_ ? request_->answer() : nullptr;
-    return answer ? headerOf(*answer, name) : "";
+    const auto first = answer();
+    return first ? headerOf(*first, name) : "";
 }
 
 int WinInetTransfer::responseCode() const {
-    const auto answer = request_ ? request_->answer() : nullptr;
-    return answer ? answer->status : 0;
+    const auto first = answer();
+    return first ? first->status : 0;
 }
 
 std::string WinInetTransfer::responseReason() const {
-    const auto answer = request_ ? request_->answer() : nullptr;
-    return answer ? answer->reason : "";
+    const auto first = answer();
+    return first ? first->reason : "";
 }
 
 std::string WinInetTransfer::lastFailure() const {
@@ -167,22 +189,36 @@ std::string_view WinInetTransfer::GetChunk(std::int16_t size) {
         }
         const WinInetRequest::Progress progress = request_->take(block_);
         blockPos_ = 0;
+        if (judging_ && progress != WinInetRequest::Progress::Waiting) {
+            judgeResumed();
+            if (ended_) {
+                return {};
+            }
+        }
         switch (progress) {
             case WinInetRequest::Progress::Data:
+                received_ += static_cast<std::int64_t>(block_.size);
                 break;
             case WinInetRequest::Progress::Waiting:
-                waitForData();
+                if (!waitForData()) {
+                    platform::Failure stalled =
+                        transfer::stalledBody(stallTimeout_, bodyProgress());
+                    request_->cancel();
+                    resumeAfterBreak(std::move(stalled));
+                }
                 break;
             case WinInetRequest::Progress::Ended:
             case WinInetRequest::Progress::Failed:
-                checkEnd(progress);
-                ended_ = true;
-                return {};
+                if (!onEnd(progress)) {
+                    ended_ = true;
+                    return {};
+                }
+                break;
         }
     }
 }
 
-void WinInetTransfer::waitForData() {
+bool WinInetTransfer::waitForData() {
     const std::uint64_t generation = generation_;
     // Held so that the event stays valid should the request be replaced
     // while the window's messages run.
@@ -190,14 +226,32 @@ void WinInetTransfer::waitForData() {
     const auto deadline = request->lastArrival() + stallTimeout_;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
-        platform::Failure failure = transfer::stalledBody(stallTimeout_, bodyProgress());
-        request->cancel();
-        fail(std::move(failure));
+        return false;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    const auto left = std::min(std::chrono::ceil<std::chrono::milliseconds>(deadline - now),
+                               WinInetRequest::kWakeAfter);
     const HANDLE arrivals = request->arrivals();
-    MsgWaitForMultipleObjectsEx(1, &arrivals, static_cast<DWORD>(left.count()), QS_ALLINPUT,
-                                MWMO_INPUTAVAILABLE);
+    const DWORD woken = MsgWaitForMultipleObjectsEx(1, &arrivals, static_cast<DWORD>(left.count()),
+                                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // Only the window's own messages can cancel or replace the request.
+    if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) {
+        runMessages(generation);
+    }
+    return true;
+}
+
+void WinInetTransfer::pauseUntil(std::chrono::steady_clock::time_point until) {
+    const std::uint64_t generation = generation_;
+    for (auto now = std::chrono::steady_clock::now(); now < until;
+         now = std::chrono::steady_clock::now()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        runMessages(generation);
+    }
+}
+
+void WinInetTransfer::runMessages(std::uint64_t generation) {
     const bool quitting = !pumpMessages();
     // The window may have cancelled or replaced the request while its
     // messages ran; a replaced one is no business of this call any more.
@@ -232,16 +286,75 @@ bool WinInetTransfer::pumpMessages() {
     return true;
 }
 
-void WinInetTransfer::checkEnd(WinInetRequest::Progress ending) {
+bool WinInetTransfer::onEnd(WinInetRequest::Progress ending) {
     if (ending == WinInetRequest::Progress::Failed) {
         const std::string noAnswer = request_->failureDescription();
-        if (!noAnswer.empty()) {
+        if (noAnswer.empty()) {
+            const DWORD error = request_->error();
+            return resumeAfterBreak(transfer::brokenBody(
+                faultOfInternetError(error), bodyProgress(), kErrorNumber + std::to_string(error)));
+        }
+        if (!firstAnswer_) {
             fail(platform::Failure(platform::errors::kTransferFailed, noAnswer));
         }
-        const DWORD error = request_->error();
-        fail(transfer::brokenBody(faultOfInternetError(error), bodyProgress(),
-                                  kErrorNumber + std::to_string(error)));
+        // The server could not be reached again: the body broke as before.
+        return resumeAfterBreak(lastBreak_);
     }
+    // A clean end short of the announced length is a close before the end;
+    // given up, the caller finds the body short, as without resuming.
+    const auto first = answer();
+    const auto version = first ? transfer::resumableBody(bodyHeaders(*first)) : std::nullopt;
+    return version && received_ < version->length && resumeAfterBreak(std::nullopt);
+}
+
+bool WinInetTransfer::resumeAfterBreak(std::optional<platform::Failure> withoutResume) {
+    const auto first = answer();
+    const auto version = first ? transfer::resumableBody(bodyHeaders(*first)) : std::nullopt;
+    if (!version || resumes_ >= transfer::kMostResumes || received_ >= version->length) {
+        if (withoutResume) {
+            fail(std::move(*withoutResume));
+        }
+        return false;
+    }
+    firstAnswer_ = first;
+    lastBreak_ = std::move(withoutResume);
+    ++resumes_;
+    block_ = WinInetRequest::Block{};
+    pauseUntil(std::chrono::steady_clock::now() + transfer::resumeWait(resumes_, resumeWait_));
+
+    WinInetRequest::Settings settings = settings_;
+    settings.headers = transfer::resumeRequestHeaders(*version, received_);
+    settings.silent = true;
+    dropRequest();
+    startRequest(std::move(settings));
+    judging_ = true;
+    return true;
+}
+
+void WinInetTransfer::judgeResumed() {
+    const auto resumed = request_->answer();
+    if (!resumed) {
+        // Nothing came back at all: another break, seen at the request's end.
+        return;
+    }
+    judging_ = false;
+    // Only a resumable first answer is ever resumed.
+    const auto version = transfer::resumableBody(bodyHeaders(*firstAnswer_));
+    const transfer::ResumeVerdict verdict =
+        transfer::judgeResumed(*version, received_, bodyHeaders(*resumed));
+    if (verdict == transfer::ResumeVerdict::kContinues) {
+        return;
+    }
+    // Not a byte of this answer joins the body.
+    request_->cancel();
+    block_ = WinInetRequest::Block{};
+    if (verdict == transfer::ResumeVerdict::kChanged) {
+        fail(transfer::brokenBody(transfer::TransferFault::kChangedOnServer, bodyProgress(), ""));
+    }
+    if (lastBreak_) {
+        fail(std::move(*lastBreak_));
+    }
+    ended_ = true;
 }
 
 void WinInetTransfer::fail(platform::Failure failure) {
@@ -250,8 +363,8 @@ void WinInetTransfer::fail(platform::Failure failure) {
 }
 
 transfer::BodyProgress WinInetTransfer::bodyProgress() const {
-    const auto answer = request_ ? request_->answer() : nullptr;
-    return {request_ ? request_->received() : 0, answer ? headerOf(*answer, "Content-Length") : ""};
+    const auto first = answer();
+    return {received_, first ? headerOf(*first, "Content-Length") : ""};
 }
 
 void WinInetTransfer::Cancel() {

@@ -32,6 +32,11 @@ def pattern(size, offset=0):
     return bytes((i % 251) for i in range(offset, offset + size))
 
 
+def changed(size):
+    """Another version of the file of the same size: no byte in common."""
+    return bytes(((i % 251) + 1) % 256 for i in range(size))
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     config = {}
@@ -39,6 +44,8 @@ class Handler(BaseHTTPRequestHandler):
     # How many requests carried an "Authorization" header so far.
     authorizations = 0
     authorizations_lock = threading.Lock()
+    # How many requests each path of the resumable routes got so far.
+    requests = {}
 
     def log_message(self, *args):
         pass
@@ -135,11 +142,11 @@ class Handler(BaseHTTPRequestHandler):
             except (ssl.SSLError, OSError):
                 pass
 
-    def send_pieces(self, size):
+    def send_pieces(self, size, offset=0):
         sent = 0
         while sent < size:
             piece = min(16384, size - sent)
-            self.wfile.write(pattern(piece, sent))
+            self.wfile.write(pattern(piece, offset + sent))
             sent += piece
         self.wfile.flush()
 
@@ -216,6 +223,73 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             sent += piece
             time.sleep(pause)
+
+    def route_resume(self, first, then, size):
+        """A body of `size` bytes (ETag "v1") whose first answer breaks after
+        a third, as `first` says: "reset", "close" or "stall". A request for a
+        range of it then gets, as `then` says: "rest" (206 when If-Range
+        matches), "rest-auth" (the same, behind a login), "whole" (the range
+        ignored), "new" (the file changed: 200 with the new one), "new-part"
+        (the file changed and a careless 206 of the new one) or "drop" (206,
+        broken again after a third of the rest)."""
+        size = int(size)
+        Handler.count(self.path)
+        wanted = self.headers.get("Range")
+        if wanted is None:
+            self.break_body(first, size, size // 3, 0, [("Content-Length", str(size))])
+            return
+        start = int(wanted.split("=")[1].rstrip("-"))
+        if then == "rest-auth" and self.headers.get("Authorization") != self.basic():
+            self.answer(401, b"<html>identificate</html>", "Unauthorized",
+                        [("WWW-Authenticate", 'Basic realm="descargas"')])
+            return
+        if then in ("rest", "rest-auth", "drop") and self.headers.get("If-Range") == '"v1"':
+            partial = [("Content-Length", str(size - start)),
+                       ("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))]
+            if then == "drop":
+                self.break_body("reset", size - start, (size - start) // 3, start, partial, 206)
+                return
+            self.head(206, partial + [("ETag", '"v1"')], "Partial Content")
+            self.send_pieces(size - start, start)
+        elif then == "whole":
+            self.head(200, [("Content-Length", str(size)), ("ETag", '"v1"')])
+            self.send_pieces(size)
+        elif then == "new":
+            self.answer(200, changed(size), extra=[("ETag", '"v2"')])
+        elif then == "new-part":
+            self.head(206, [("Content-Length", str(size - start)), ("ETag", '"v2"'),
+                            ("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))],
+                      "Partial Content")
+            self.wfile.write(changed(size)[start:])
+
+    def break_body(self, how, size, sent, offset, headers, status=200):
+        """Announces `size` bytes, sends `sent` of them, then breaks."""
+        self.head(status, headers + [("ETag", '"v1"')])
+        self.send_pieces(sent, offset)
+        if how == "stall":
+            self.hold()
+            return
+        time.sleep(0.2)
+        if how == "reset":
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                       struct.pack("ii", 1, 0))
+        self.wfile.close()
+        self.rfile.close()
+        self.connection.close()
+        self.close_connection = True
+
+    @staticmethod
+    def count(path):
+        with Handler.authorizations_lock:
+            Handler.requests[path] = Handler.requests.get(path, 0) + 1
+
+    def route_requests(self, *path):
+        """How many requests the path after "/requests" got so far."""
+        self.answer(200, str(Handler.requests.get("/" + "/".join(path), 0)).encode())
+
+    def basic(self):
+        return "Basic " + base64.b64encode(
+            ("%s:%s" % (self.config["user"], self.config["password"])).encode()).decode()
 
     def route_authorizations(self):
         self.answer(200, str(Handler.authorizations).encode())

@@ -9,6 +9,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "win32/Win32FileSystem.h"
+
 namespace quibrant::test {
 namespace {
 
@@ -74,6 +76,11 @@ std::string pattern(std::size_t size) {
         bytes[i] = static_cast<char>(i % 251);
     }
     return bytes;
+}
+
+platform::FileSystemFactory& realFileSystems() {
+    static win32::Win32FileSystemFactory files;
+    return files;
 }
 
 bool runUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -4,7 +4,14 @@
 #include <functional>
 #include <string>
 
+namespace quibrant::platform {
+class FileSystemFactory;
+}
+
 namespace quibrant::test {
+
+// The Windows file-system service, for the resume contract's form.
+platform::FileSystemFactory& realFileSystems();
 
 // The HTTPS servers that run-wininet-tests.sh started for these tests, all
 // on 127.0.0.1. Addresses use the name "localhost": the test certificate is

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "WinInetTestSupport.h"
+#include "transfer-contract/ResumeContract.h"
 #include "transfer-contract/TransferContract.h"
 #include "win32/WinInetTransfer.h"
 
@@ -64,6 +65,7 @@ struct WinInetTransferTraits {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(WinInet, TransferContract, WinInetTransferTraits);
+INSTANTIATE_TYPED_TEST_SUITE_P(WinInet, ResumeContract, WinInetTransferTraits);
 
 class WinInetTransferTest : public TransferContract<WinInetTransferTraits> {};
 
