@@ -35,7 +35,8 @@ void Download::request(const std::string& url) {
     }
 }
 
-bool Download::receive(const std::string& destination, platform::FileSystem& fs) {
+bool Download::receive(const std::string& destination, platform::FileSystem& fs,
+                       const FileCheck& check) {
     const std::uint32_t generation = generation_;
     checkStatus(inet_.responseCode(), inet_.responseReason());
     const std::int32_t contentLength = parseContentLength(inet_.GetHeader(kContentLengthHeader));
@@ -56,6 +57,14 @@ bool Download::receive(const std::string& destination, platform::FileSystem& fs)
     // Moved out first: a close that fails still leaves no open handle behind.
     const std::unique_ptr<platform::BinaryFile> file = std::move(partialFile_);
     file->close();
+    // A refused file is gone before anyone is told about it, so it can never
+    // be mistaken for the installer.
+    try {
+        check(partialPath_);
+    } catch (const platform::Failure&) {
+        removePartialFile();
+        throw;
+    }
     fs.replaceFile(partialPath_, destination);
     partialPath_.clear();
     return true;
