@@ -15,7 +15,8 @@
 #   make-signed-installers.sh [--vendor-only] [--program FILE.exe] [--signer NAME] PKI OUT
 #
 # --program signs that program instead of a generated minimal one;
-# --vendor-only makes vendor.exe alone; --signer sets the vendor's organisation.
+# --vendor-only makes vendor.exe and unsigned.exe alone, without the wait for
+# a certificate to expire; --signer sets the vendor's organisation.
 set -euo pipefail
 
 usage="usage: make-signed-installers.sh [--vendor-only] [--program FILE.exe] [--signer NAME] PKI OUT"
@@ -93,6 +94,7 @@ fi
 month=$((30 * 24 * 3600))
 certificate vendor ca "/CN=$signer/O=$signer" $((now - 3600)) $((now + month)) codeSigning
 sign vendor "$out/vendor.exe"
+cp program.exe "$out/unsigned.exe"
 if [ -n "$vendor_only" ]; then
     exit 0
 fi
@@ -136,7 +138,6 @@ kill $tsa
 wait $tsa 2>/dev/null || true
 trap - EXIT
 
-cp program.exe "$out/unsigned.exe"
 certificate foreign ca "/CN=Otra Empresa/O=Otra Empresa S.A." $((now - 3600)) $((now + month)) \
     codeSigning
 sign foreign "$out/foreign.exe"
