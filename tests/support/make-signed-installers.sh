@@ -150,7 +150,7 @@ sign untrusted "$out/untrusted.exe"
 certificate expired ca "/CN=$signer/O=$signer" $((now - 3 * 86400)) $((now - 86400)) codeSigning
 sign expired "$out/expired.exe"
 
-# One byte of the code, well inside the signed part of the file.
+# One byte of the code, well inside the signed bytes of the file.
 cp "$out/vendor.exe" "$out/tampered.exe"
 printf '\x90' | dd of="$out/tampered.exe" bs=1 seek=$((0x201)) conv=notrunc status=none
 size=$(stat -c %s "$out/vendor.exe")
