@@ -22,15 +22,15 @@ constexpr std::uint64_t kDirectoryCountPe32Plus = 108;
 constexpr std::uint32_t kCertificateDirectory = 4;
 constexpr std::size_t kReadBlock = 64 * 1024;
 
-std::uint32_t little(const std::string& bytes, std::size_t at, std::size_t width) {
+}  // namespace
+
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < width; ++i) {
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
     }
     return value;
 }
-
-}  // namespace
 
 bool readExactly(int fd, std::uint64_t offset, std::size_t size, std::string& bytes) {
     bytes.resize(size);
@@ -57,7 +57,7 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
         !readExactly(fd, kNewHeaderPointer, 4, bytes)) {
         return PeShape::NotPe;
     }
-    const std::uint64_t peHeader = little(bytes, 0, 4);
+    const std::uint64_t peHeader = littleEndian(bytes, 0, 4);
     const std::uint64_t optionalHeader = peHeader + 4 + kFileHeaderSize;
     if (optionalHeader + 2 > fileSize || !readExactly(fd, peHeader, 4, bytes) ||
         bytes != std::string("PE\0\0", 4)) {
@@ -66,11 +66,11 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
     if (!readExactly(fd, peHeader + 4 + 16, 2, bytes)) {
         return PeShape::Damaged;
     }
-    const std::uint64_t optionalSize = little(bytes, 0, 2);
+    const std::uint64_t optionalSize = littleEndian(bytes, 0, 2);
     if (!readExactly(fd, optionalHeader, 2, bytes)) {
         return PeShape::Damaged;
     }
-    const std::uint32_t magic = little(bytes, 0, 2);
+    const std::uint32_t magic = littleEndian(bytes, 0, 2);
     if (magic != kPe32 && magic != kPe32Plus) {
         return PeShape::Damaged;
     }
@@ -78,14 +78,15 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
         optionalHeader + (magic == kPe32 ? kDirectoryCountPe32 : kDirectoryCountPe32Plus);
     const std::uint64_t entryOffset = countOffset + 4 + 8 * kCertificateDirectory;
     if (entryOffset + 8 > optionalHeader + optionalSize || entryOffset + 8 > fileSize ||
-        !readExactly(fd, countOffset, 4, bytes) || little(bytes, 0, 4) <= kCertificateDirectory ||
+        !readExactly(fd, countOffset, 4, bytes) ||
+        littleEndian(bytes, 0, 4) <= kCertificateDirectory ||
         !readExactly(fd, entryOffset, 8, bytes)) {
         return PeShape::Damaged;
     }
     layout.checksumOffset = optionalHeader + kChecksumInOptionalHeader;
     layout.certificateEntryOffset = entryOffset;
-    layout.certificateTableOffset = little(bytes, 0, 4);
-    layout.certificateTableSize = little(bytes, 4, 4);
+    layout.certificateTableOffset = littleEndian(bytes, 0, 4);
+    layout.certificateTableSize = littleEndian(bytes, 4, 4);
     if (layout.certificateTableSize == 0) {
         layout.certificateTableOffset = fileSize;
         return PeShape::Sound;

@@ -33,6 +33,9 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout);
 bool feedAuthenticodeBytes(int fd, const PeLayout& layout,
                            const std::function<void(const unsigned char*, std::size_t)>& digest);
 
+// The unsigned little-endian number of `width` bytes at `at` in `bytes`.
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width);
+
 // `size` bytes of the file from `offset`; false when they cannot all be read.
 bool readExactly(int fd, std::uint64_t offset, std::size_t size, std::string& bytes);
 

@@ -29,14 +29,6 @@ constexpr std::uint32_t kWinCertificatePkcsSignedData = 0x0002;
 // Signatures are a few KiB; a table far larger is no signature of ours.
 constexpr std::uint64_t kLargestCertificateTable = 4 * 1024 * 1024;
 
-std::uint32_t little(const std::string& bytes, std::size_t at, std::size_t width) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    }
-    return value;
-}
-
 SignatureReport refused(SignatureFault fault) {
     SignatureReport report;
     report.fault = fault;
@@ -53,10 +45,10 @@ Pkcs7 readSignature(int fd, const PeLayout& layout) {
                      static_cast<std::size_t>(layout.certificateTableSize), table)) {
         return nullptr;
     }
-    const std::uint32_t length = little(table, 0, 4);
+    const std::uint32_t length = littleEndian(table, 0, 4);
     if (length < kWinCertificateHeader || length > table.size() ||
-        little(table, 4, 2) != kWinCertificateRevision2 ||
-        little(table, 6, 2) != kWinCertificatePkcsSignedData) {
+        littleEndian(table, 4, 2) != kWinCertificateRevision2 ||
+        littleEndian(table, 6, 2) != kWinCertificatePkcsSignedData) {
         return nullptr;
     }
     const auto* der = reinterpret_cast<const unsigned char*>(table.data()) + kWinCertificateHeader;
