@@ -38,14 +38,23 @@ void find(HMODULE module, const char* name, Function& function) {
             : nullptr;
 }
 
+// By its full path in the system folder, which needs no search at all (the
+// search flags of LoadLibraryEx are missing from an un-updated Windows 7).
+HMODULE loadSystemLibrary(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
 // Loaded once and kept for the program's life, as imported DLLs would be.
 const TrustFunctions& trustFunctions() {
     static const TrustFunctions functions = [] {
         TrustFunctions loaded;
-        const HMODULE wintrust =
-            LoadLibraryExW(L"wintrust.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        const HMODULE crypt32 =
-            LoadLibraryExW(L"crypt32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const HMODULE wintrust = loadSystemLibrary(L"wintrust.dll");
+        const HMODULE crypt32 = loadSystemLibrary(L"crypt32.dll");
         find(wintrust, "WinVerifyTrust", loaded.verifyTrust);
         find(wintrust, "WTHelperProvDataFromStateData", loaded.providerData);
         find(wintrust, "WTHelperGetProvSignerFromChain", loaded.signerFromChain);
