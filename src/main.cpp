@@ -9,6 +9,7 @@
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixProcess.h"
 #include "posix/PosixShell.h"
+#include "posix/PosixSignatureCheck.h"
 #include "posix/SteadyClock.h"
 #include "qt/DownloadWindow.h"
 #include "qt/QtInternetTransfer.h"
@@ -37,8 +38,10 @@ int main() {
     posix::PosixShellFactory shells;
     posix::PosixProcess process;
     qt::QtMessageBoxes messages;
+    posix::PosixSignatureCheck signatures;
 
-    const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
+    const Services services{&environment, &fileSystems, &shells,    &process,
+                            &clock,       &messages,    &signatures};
 
     qt::QtInternetTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
     qt::DownloadWindow window(services, inet);

@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
+#include "platform/SignatureCheck.h"
 #include "source/AccessCodeTable.h"
 #include "source/ServerConfig.h"
 #include "transfer/Download.h"
@@ -71,6 +72,7 @@ struct Services {
     platform::Process* process = nullptr;
     platform::Clock* clock = nullptr;
     platform::MessageBoxes* messages = nullptr;
+    platform::SignatureCheck* signatures = nullptr;
 };
 
 // The program's single window: its state, its event handlers and the

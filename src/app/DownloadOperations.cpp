@@ -8,6 +8,7 @@
 #include "install/Discovery.h"
 #include "install/Launch.h"
 #include "install/Shortcut.h"
+#include "install/Signature.h"
 #include "source/AccessCodes.h"
 #include "transfer/DownloadRequest.h"
 #include "transfer/Watchdog.h"
@@ -96,7 +97,11 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
             }
             return;
         }
-        if (download_.receive(controls_.Text2->text(), fileSystem())) {
+        const auto vet = [this](const std::string& path) {
+            install::requireVendorSignature(*services_.signatures, path,
+                                            install::Vetted::Downloaded);
+        };
+        if (download_.receive(controls_.Text2->text(), fileSystem(), vet)) {
             CompleteDownload();
         }
     } catch (const platform::Failure& failure) {
@@ -172,7 +177,13 @@ void DownloadForm::FindExistingInstallation() {
 
 void DownloadForm::RunInstaller() {
     try {
-        install::startInstaller(*services_.process, controls_.Text2->text());
+        install::startInstaller(*services_.process, *services_.signatures, controls_.Text2->text());
+    } catch (const install::UntrustedInstaller& refusal) {
+        // Nothing started and no shortcut leads to it: the user may choose
+        // another file or download again.
+        releaseWindow();
+        services_.messages->show(refusal.description(), "", platform::MessageIcon::Critical);
+        return;
     } catch (const platform::Failure&) {
         // The system would not let us start it (or the path is wrong): the
         // user finishes from a shortcut on the desktop instead.

@@ -1,17 +1,21 @@
 #include "install/Launch.h"
 
+#include "install/Signature.h"
 #include "platform/Paths.h"
 
 namespace quibrant::install {
 
-void startInstaller(platform::Process& process, const std::string& destination) {
+void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
+                    const std::string& destination) {
     const std::size_t separator = destination.rfind(platform::kSep);
     if (separator == std::string::npos) {
+        requireVendorSignature(signatures, destination, Vetted::AtDestination);
         process.startProgram(destination);
         return;
     }
     process.changeDrive(destination.front());
     process.changeDirectory(destination.substr(0, separator + 1));
+    requireVendorSignature(signatures, destination, Vetted::AtDestination);
     process.startProgram(destination.substr(separator + 1));
 }
 

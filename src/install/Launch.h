@@ -3,14 +3,19 @@
 #include <string>
 
 #include "platform/Process.h"
+#include "platform/SignatureCheck.h"
 
 namespace quibrant::install {
 
 // Starts the installer at `destination` from its own folder, so that it finds
 // its files beside it and inherits that folder as its working directory: the
 // drive and directory change to the part up to the last separator, and the
-// rest is started. A path without a separator is started as it is. Throws
-// Failure when any step fails; the program does not wait for the installer.
-void startInstaller(platform::Process& process, const std::string& destination);
+// rest is started. A path without a separator is started as it is. Right
+// before the start the file must show the vendor's signature; one that does
+// not throws UntrustedInstaller (install/Signature.h) and nothing starts.
+// Throws Failure when any other step fails; the program does not wait for the
+// installer.
+void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
+                    const std::string& destination);
 
 }  // namespace quibrant::install

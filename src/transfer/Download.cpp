@@ -37,10 +37,11 @@ void Download::request(const std::string& url) {
     }
 }
 
-bool Download::receive(const std::string& destination, platform::FileSystem& fs) {
+bool Download::receive(const std::string& destination, platform::FileSystem& fs,
+                       const FileCheck& check) {
     awaitingAnswer_ = false;
     try {
-        return receiveFile(destination, fs);
+        return receiveFile(destination, fs, check);
     } catch (const platform::Failure& failure) {
         throw namingDestination(failure, destination);
     }
@@ -61,7 +62,8 @@ platform::Failure Download::namingDestination(const platform::Failure& failure,
     return platform::Failure(failure.number(), description);
 }
 
-bool Download::receiveFile(const std::string& destination, platform::FileSystem& fs) {
+bool Download::receiveFile(const std::string& destination, platform::FileSystem& fs,
+                           const FileCheck& check) {
     const std::uint32_t generation = generation_;
     checkStatus(inet_.responseCode(), inet_.GetHeader(kLocationHeader));
     const std::int32_t contentLength = parseContentLength(inet_.GetHeader(kContentLengthHeader));
@@ -83,6 +85,14 @@ bool Download::receiveFile(const std::string& destination, platform::FileSystem&
     // Moved out first: a close that fails still leaves no open handle behind.
     const std::unique_ptr<platform::BinaryFile> file = std::move(partialFile_);
     file->close();
+    // A refused file is gone before anyone is told about it, so it can never
+    // be mistaken for the installer.
+    try {
+        check(partialPath_);
+    } catch (const platform::Failure&) {
+        removePartialFile();
+        throw;
+    }
     fs.replaceFile(partialPath_, destination);
     partialPath_.clear();
     return true;

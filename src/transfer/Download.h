@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,10 +32,15 @@ class Download {
     // after cancelling whatever the component started.
     void request(const std::string& url);
 
+    // Vets the complete file at the path given before it takes the
+    // destination's name; throws Failure to refuse it.
+    using FileCheck = std::function<void(const std::string& path)>;
+
     // Receives the response that has arrived into `destination`. True once
-    // the file is complete and in its place; false when the download was
-    // abandoned while the window ran its events. Throws Failure.
-    bool receive(const std::string& destination, platform::FileSystem& fs);
+    // the file is complete, accepted by `check` and in its place; false when
+    // the download was abandoned while the window ran its events. Throws
+    // Failure; a refused file is removed first.
+    bool receive(const std::string& destination, platform::FileSystem& fs, const FileCheck& check);
 
     // Changes whenever the download is abandoned, so that a receive suspended
     // while events run, or a failure it raises, can tell it is stale.
@@ -61,7 +67,8 @@ class Download {
     void clearProgress() { bar_.setValue(0); }
 
   private:
-    bool receiveFile(const std::string& destination, platform::FileSystem& fs);
+    bool receiveFile(const std::string& destination, platform::FileSystem& fs,
+                     const FileCheck& check);
     platform::Failure namingDestination(const platform::Failure& failure,
                                         const std::string& destination) const;
     void receiveBody(std::int32_t contentLength, std::uint32_t generation);

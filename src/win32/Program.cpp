@@ -10,6 +10,7 @@
 #include "win32/Win32MessageBoxes.h"
 #include "win32/Win32Process.h"
 #include "win32/Win32Shell.h"
+#include "win32/Win32SignatureCheck.h"
 #include "win32/WinInetTransfer.h"
 
 namespace quibrant::win32 {
@@ -31,8 +32,10 @@ int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& option
     Win32Process process;
     Win32MessageBoxes screenMessages;
     platform::MessageBoxes* messages = options.messages ? options.messages : &screenMessages;
+    Win32SignatureCheck signatures;
 
-    const Services services{&environment, &fileSystems, &shells, &process, &clock, messages};
+    const Services services{&environment, &fileSystems, &shells,    &process,
+                            &clock,       messages,     &signatures};
 
     const ServerConfig server = options.server.value_or(ServerConfig::builtIn());
     WinInetTransfer inet(server.MainServerBaseUrl);

@@ -243,4 +243,27 @@ std::unique_ptr<platform::ShellObject> FakeShellFactory::createObject(const std:
     return std::make_unique<FakeShell>(*this);
 }
 
+platform::SignatureReport FakeSignatureCheck::check(const std::string& path,
+                                                    const std::string& organisation) {
+    checked.push_back(path);
+    const auto found = byPath.find(path);
+    if (found != byPath.end()) {
+        return found->second;
+    }
+    return always ? *always : report(platform::SignatureFault::None, organisation);
+}
+
+platform::SignatureReport FakeSignatureCheck::report(platform::SignatureFault fault,
+                                                     const std::string& signer) {
+    using platform::SignatureFault;
+    platform::SignatureReport report;
+    report.fault = fault;
+    report.signer = signer;
+    report.valid = fault == SignatureFault::None || fault == SignatureFault::ForeignSigner ||
+                   fault == SignatureFault::Untrusted || fault == SignatureFault::Expired;
+    report.trustedRoot = fault == SignatureFault::None || fault == SignatureFault::ForeignSigner;
+    report.vendorSigner = fault == SignatureFault::None;
+    return report;
+}
+
 }  // namespace quibrant::test

@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
+#include "platform/SignatureCheck.h"
 
 namespace quibrant::test {
 
@@ -146,6 +147,22 @@ class FakeShellFactory : public platform::ShellFactory {
     std::unique_ptr<platform::ShellObject> createObject(const std::string& progId) override;
 };
 
+// Answers, for each path, what a check of its signature found: the vendor's
+// sound signature unless told otherwise. Remembers every path it was asked.
+class FakeSignatureCheck : public platform::SignatureCheck {
+  public:
+    std::map<std::string, platform::SignatureReport> byPath;
+    // Answers every path not in byPath when set.
+    std::optional<platform::SignatureReport> always;
+    std::vector<std::string> checked;
+
+    platform::SignatureReport check(const std::string& path,
+                                    const std::string& organisation) override;
+    // A report of `fault` for a file signed by `signer`.
+    static platform::SignatureReport report(platform::SignatureFault fault,
+                                            const std::string& signer = "");
+};
+
 // One fake of every service, and the bundle the form takes. Fixtures that
 // build a form or a window derive from it.
 struct FakeServiceSet {
@@ -155,9 +172,11 @@ struct FakeServiceSet {
     FakeProcess process;
     FakeClock clock;
     FakeMessageBoxes messages;
+    FakeSignatureCheck signatures;
 
     Services services() {
-        return Services{&environment, &fileSystems, &shells, &process, &clock, &messages};
+        return Services{&environment, &fileSystems, &shells,    &process,
+                        &clock,       &messages,    &signatures};
     }
 };
 

@@ -4,8 +4,9 @@
 # 127.0.0.1 and localhost signed by it. For the transfer tests it also makes a
 # certificate for another host signed by the same authority, a certificate for
 # 127.0.0.1 signed by an authority that no one trusts, an expired one, and the
-# files to fetch
-# (in FOLDER/www).
+# files to fetch (in FOLDER/www), among them vendor.exe and unsigned.exe, a
+# small Windows program signed under the test authority in the vendor's name,
+# and unsigned.
 #
 #   make-test-pki.sh [--server-only] [--days N] FOLDER
 #
@@ -24,6 +25,7 @@ while [ $# -gt 1 ]; do
     esac
 done
 out=${1:?$usage}
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out"
 mkdir -p "$out"
 cd "$out"
@@ -71,3 +73,5 @@ head -c $((3 * 1024 * 1024 + 321)) /dev/urandom > www/big.bin
 # Zeros cost nothing to make and show whether memory stays flat.
 truncate -s 64M www/flat.bin
 cp www/f1025.bin www/clientes/quibrant6_3.exe
+"$here/make-signed-installers.sh" --vendor-only . signed > /dev/null
+cp signed/vendor.exe signed/unsigned.exe www/

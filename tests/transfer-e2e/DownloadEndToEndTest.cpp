@@ -5,12 +5,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
 #include "DownloadFixture.h"
 #include "EventLoop.h"
 #include "TestServers.h"
+#include "posix/PosixSignatureCheck.h"
 #include "posix/SteadyClock.h"
 #include "transfer-contract/FailureReports.h"
 
@@ -89,6 +91,31 @@ TEST_F(DownloadEndToEndTest, DownloadAndInstallStartsTheInstallerFromItsFolder) 
     EXPECT_THAT(f.realProcess.calls, Contains("cd " + f.folder()));
     EXPECT_THAT(f.realProcess.calls, Contains("start Quibrant6_Setup.exe"));
     EXPECT_TRUE(f.messages.shown.empty());
+}
+
+// The real check on what really arrived: only the vendor's signed installer
+// takes the installer's name and starts.
+TEST_F(DownloadEndToEndTest, OnlyTheVendorsSignedInstallerTakesTheNameAndStarts) {
+    posix::PosixSignatureCheck signatures{readFile(pkiFolder().toStdString() + "/ca.pem")};
+    for (const bool isSigned : {true, false}) {
+        const std::string name = isSigned ? "vendor.exe" : "unsigned.exe";
+        SCOPED_TRACE(name);
+        DownloadFixture f(nginx->baseUrl());
+        f.useSignatures(signatures);
+        f.open();
+        writeFile(f.destination(), kOldInstaller);
+        f.download(nginx->baseUrl(), name, true);
+        ASSERT_TRUE(f.runToOutcome());
+        EXPECT_EQ(f.ended(), isSigned);
+        EXPECT_EQ(readFile(f.destination()) == servedFile(name), isSigned);
+        EXPECT_EQ(std::count(f.realProcess.calls.begin(), f.realProcess.calls.end(),
+                             "start Quibrant6_Setup.exe"),
+                  isSigned ? 1 : 0);
+        if (!isSigned) {
+            expectCleanFailure(f);
+            EXPECT_THAT(f.lastMessage(), HasSubstr("no lleva la firma digital de Quibrant S.L."));
+        }
+    }
 }
 
 TEST_F(DownloadEndToEndTest, RefusesToStartWithoutAnAcceptedCode) {

@@ -60,6 +60,7 @@ DownloadForm& DownloadFixture::open() {
     s.fileSystems = files_;
     s.process = &realProcess;
     s.clock = clock_;
+    s.signatures = signatures_;
     form = std::make_unique<DownloadForm>(
         c, s, ServerConfig{serverBaseUrl_, "transferencias.example", "prueba", "secreto"});
     inet.onStateChanged([this](std::int16_t state) {

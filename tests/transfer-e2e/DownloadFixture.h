@@ -44,6 +44,8 @@ class DownloadFixture : public FormFixture {
     DownloadForm& open();
     // The file system the form uses; a test may replace it before open().
     void useFileSystems(platform::FileSystemFactory& factory) { files_ = &factory; }
+    // The signature check; the fake one by default.
+    void useSignatures(platform::SignatureCheck& check) { signatures_ = &check; }
     // The clock the watchdog reads; the fake one by default.
     void useClock(platform::Clock& clock) { clock_ = &clock; }
 
@@ -67,6 +69,7 @@ class DownloadFixture : public FormFixture {
     posix::PosixFileSystemFactory posixFiles_;
     platform::FileSystemFactory* files_ = &posixFiles_;
     platform::Clock* clock_ = &clock;
+    platform::SignatureCheck* signatures_ = &signatures;
     QTimer ticks_;
     bool ended_ = false;
 };

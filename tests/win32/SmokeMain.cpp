@@ -5,6 +5,8 @@
 //
 //   quibrant-descarga-smoke.exe --server https://127.0.0.1:8443/ --code GKKA5
 //       --press Command2 --log C:\smoke\messages.txt
+//
+// After a message with the critical icon it ends with exit code 3.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -25,6 +27,8 @@ namespace {
 
 using namespace quibrant;
 
+constexpr UINT kEndedAfterFailure = 3;
+
 // Appends each message as one line, "title|text", in UTF-8.
 class LoggedMessages : public platform::MessageBoxes {
   public:
@@ -37,14 +41,19 @@ class LoggedMessages : public platform::MessageBoxes {
     LoggedMessages(const LoggedMessages&) = delete;
     LoggedMessages& operator=(const LoggedMessages&) = delete;
 
-    void show(const std::string& text, const std::string& title, platform::MessageIcon) override {
-        if (!file_) {
-            return;
+    void show(const std::string& text, const std::string& title,
+              platform::MessageIcon icon) override {
+        if (file_) {
+            const std::string line = (title.empty() ? kAppTitle : title) + "|" + text + "\n";
+            std::fwrite(line.data(), 1, line.size(), file_);
+            // The program may end right after a message: keep nothing in a buffer.
+            std::fflush(file_);
         }
-        const std::string line = (title.empty() ? kAppTitle : title) + "|" + text + "\n";
-        std::fwrite(line.data(), 1, line.size(), file_);
-        // The program may end right after a message: keep nothing in a buffer.
-        std::fflush(file_);
+        // After a refusal or failure the window waits for a user who is not
+        // there: end, and say so with the exit code.
+        if (icon == platform::MessageIcon::Critical) {
+            ExitProcess(kEndedAfterFailure);
+        }
     }
 
   private:

@@ -9,6 +9,11 @@
 #      confirm the download and end.
 #   2. "Descargar e Instalar": the downloaded installer must start in its own
 #      folder.
+#   3. "Descargar e Instalar" of the same installer unsigned: refused, never
+#      started, and the signed installer already at the destination stays.
+#   4. "  Solo   Instalar" on that unsigned installer: refused, never started.
+# The installer served in 1 and 2 is signed with a code-signing certificate
+# of the test authority in the vendor's name, which the prefix trusts.
 # Needs a display (run it under xvfb-run). The test authority is trusted by
 # the prefix only while the test runs.
 #
@@ -33,6 +38,10 @@ rm -rf "$work"
 mkdir -p "$work"
 "$support/make-test-pki.sh" "$work/pki" > "$work/pki.log" 2>&1 || fail "could not make the test PKI"
 www=$work/pki/www
+"$support/make-signed-installers.sh" --vendor-only --program "$installer" "$work/pki" \
+    "$work/signed" >> "$work/pki.log" 2>&1 || fail "could not sign the test installer"
+unsigned=$installer
+installer=$work/signed/vendor.exe
 mkdir -p "$www/clientes/actual"
 cp "$installer" "$www/clientes/actual/quibrant6_3.exe"
 
@@ -47,11 +56,14 @@ rm -f "$destination" "$WINEPREFIX/drive_c/instalador-ejecutado.txt"
 shortcut_name='Instalar Actualización Quibrant 6.lnk'
 rm -f "$WINEPREFIX"/drive_c/users/*/Desktop/"$shortcut_name"
 
+# run BUTTON LOG [EXIT-CODE]: the program must end by itself with that code (0).
 run() {
-    local button=$1 log=$2
+    local button=$1 log=$2 expected=${3:-0} status=0
     timeout 120 wine "$smoke" --server "https://localhost:$port/" --code GKKA5 \
         --press "$button" --log "$(winepath -w "$work/messages-$log.txt")" \
-        > "$work/wine-$log.log" 2>&1 || fail "the program did not end by itself ($button)"
+        > "$work/wine-$log.log" 2>&1 || status=$?
+    [ "$status" -eq "$expected" ] ||
+        fail "the program ended with $status, not $expected ($button)"
 }
 
 # 1. Download only.
@@ -80,3 +92,26 @@ done
 grep -qi '^C:\\$' "$marker" || fail "the installer did not start in its own folder: $(cat "$marker")"
 cmp "$destination" "$installer" || fail "the second download differs from the served one"
 echo "smoke: download-and-install run passed"
+
+# 3. The same installer unsigned: refused before it takes the installer's name.
+marker=$WINEPREFIX/drive_c/instalador-ejecutado.txt
+rm -f "$marker"
+cp "$unsigned" "$www/clientes/actual/quibrant6_3.exe"
+run Command1 unsigned 3
+grep -q 'no lleva la firma digital de Quibrant S.L.' "$work/messages-unsigned.txt" ||
+    fail "no refusal of the unsigned download"
+cmp "$destination" "$installer" || fail "the signed installer at the destination was replaced"
+leftovers=$(ls -A "$WINEPREFIX/drive_c" | grep -v '^Quibrant_Setup\.exe$' | grep -i quibrant || true)
+[ -z "$leftovers" ] || fail "the refused download left files behind: $leftovers"
+sleep 1
+[ ! -e "$marker" ] || fail "the unsigned installer was started"
+echo "smoke: unsigned download refused"
+
+# 4. "  Solo   Instalar" on an unsigned file at the destination.
+cp "$unsigned" "$destination"
+run Command3 solo-instalar 3
+grep -q 'no lleva la firma digital de Quibrant S.L. y no se ha iniciado' \
+    "$work/messages-solo-instalar.txt" || fail "no refusal of the unsigned installer"
+sleep 1
+[ ! -e "$marker" ] || fail "the unsigned installer was started"
+echo "smoke: unsigned installer not started"

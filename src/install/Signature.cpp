@@ -1,0 +1,97 @@
+#include "install/Signature.h"
+
+#include <cstdio>
+
+#include "install/SignerName.h"
+
+namespace quibrant::install {
+
+namespace {
+
+constexpr const char* kDownloadedRefused =
+    "El archivo descargado no lleva la firma digital de %s: se ha eliminado y no se ha iniciado.";
+constexpr const char* kExistingRefused =
+    "El archivo %s no lleva la firma digital de %s y no se ha iniciado.";
+constexpr const char* kReasonPrefix = "Motivo: ";
+constexpr const char* kMissing = "No se encuentra el archivo ";
+
+constexpr const char* kReasonMissing = "el archivo no existe.";
+constexpr const char* kReasonUnreadable = "no se pudo leer el archivo.";
+constexpr const char* kReasonUnsigned = "el archivo no está firmado.";
+constexpr const char* kReasonMalformed = "la firma o el programa están dañados.";
+constexpr const char* kReasonTampered = "el contenido fue modificado después de firmarlo.";
+constexpr const char* kReasonUntrusted = "el certificado no procede de una entidad de confianza.";
+constexpr const char* kReasonExpired = "el certificado no era válido cuando se firmó el archivo.";
+constexpr const char* kReasonForeign = "está firmado por otra organización";
+constexpr const char* kReasonCode = " (código 0x%08X)";
+
+std::string format(const char* pattern, const std::string& first, const std::string& second = "") {
+    const int size = std::snprintf(nullptr, 0, pattern, first.c_str(), second.c_str());
+    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), pattern, first.c_str(), second.c_str());
+    text.resize(static_cast<std::size_t>(size));
+    return text;
+}
+
+}  // namespace
+
+std::string vendorSigner() {
+    return kConfiguredSigner;
+}
+
+std::string refusalReason(const platform::SignatureReport& report) {
+    using platform::SignatureFault;
+    std::string reason;
+    switch (report.fault) {
+        case SignatureFault::Missing:
+            reason = kReasonMissing;
+            break;
+        case SignatureFault::Unreadable:
+            reason = kReasonUnreadable;
+            break;
+        case SignatureFault::None:
+        case SignatureFault::Unsigned:
+            reason = kReasonUnsigned;
+            break;
+        case SignatureFault::Malformed:
+            reason = kReasonMalformed;
+            break;
+        case SignatureFault::Tampered:
+            reason = kReasonTampered;
+            break;
+        case SignatureFault::Untrusted:
+            reason = kReasonUntrusted;
+            break;
+        case SignatureFault::Expired:
+            reason = kReasonExpired;
+            break;
+        case SignatureFault::ForeignSigner:
+            reason = kReasonForeign;
+            reason += report.signer.empty() ? "." : " (" + report.signer + ").";
+            break;
+    }
+    if (report.systemCode != 0) {
+        char code[32];
+        std::snprintf(code, sizeof code, kReasonCode, static_cast<unsigned>(report.systemCode));
+        reason.insert(reason.size() - 1, code);
+    }
+    return reason;
+}
+
+void requireVendorSignature(platform::SignatureCheck& check, const std::string& path,
+                            Vetted origin) {
+    const platform::SignatureReport report = check.check(path, vendorSigner());
+    if (report.trusted() && report.fault == platform::SignatureFault::None) {
+        return;
+    }
+    if (report.fault == platform::SignatureFault::Missing) {
+        throw platform::Failure(platform::errors::kFileNotFound, kMissing + path);
+    }
+    const std::string refusal = origin == Vetted::Downloaded
+                                    ? format(kDownloadedRefused, vendorSigner())
+                                    : format(kExistingRefused, path, vendorSigner());
+    throw UntrustedInstaller(platform::errors::kPermissionDenied,
+                             refusal + "\r\n\r\n" + kReasonPrefix + refusalReason(report));
+}
+
+}  // namespace quibrant::install

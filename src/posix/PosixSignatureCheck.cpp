@@ -1,0 +1,213 @@
+#include "posix/PosixSignatureCheck.h"
+
+#include <fcntl.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/x509v3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "posix/AuthenticodeContent.h"
+#include "posix/BuiltInCodeSigningAuthorities.h"
+#include "posix/OpenSslHandles.h"
+#include "posix/PeImage.h"
+#include "posix/PosixHandles.h"
+
+namespace quibrant::posix {
+
+namespace {
+
+using platform::SignatureFault;
+using platform::SignatureReport;
+
+// WIN_CERTIFICATE: dwLength, wRevision, wCertificateType, then the signature.
+constexpr std::size_t kWinCertificateHeader = 8;
+constexpr std::uint32_t kWinCertificateRevision2 = 0x0200;
+constexpr std::uint32_t kWinCertificatePkcsSignedData = 0x0002;
+// Signatures are a few KiB; a table far larger is no signature of ours.
+constexpr std::uint64_t kLargestCertificateTable = 4 * 1024 * 1024;
+
+SignatureReport refused(SignatureFault fault) {
+    SignatureReport report;
+    report.fault = fault;
+    return report;
+}
+
+// The signature of the first WIN_CERTIFICATE of the table; null when the
+// table holds no PKCS#7 signature.
+Pkcs7 readSignature(int fd, const PeLayout& layout) {
+    std::string table;
+    if (layout.certificateTableSize < kWinCertificateHeader ||
+        layout.certificateTableSize > kLargestCertificateTable ||
+        !readExactly(fd, layout.certificateTableOffset,
+                     static_cast<std::size_t>(layout.certificateTableSize), table)) {
+        return nullptr;
+    }
+    const std::uint32_t length = littleEndian(table, 0, 4);
+    if (length < kWinCertificateHeader || length > table.size() ||
+        littleEndian(table, 4, 2) != kWinCertificateRevision2 ||
+        littleEndian(table, 6, 2) != kWinCertificatePkcsSignedData) {
+        return nullptr;
+    }
+    const auto* der = reinterpret_cast<const unsigned char*>(table.data()) + kWinCertificateHeader;
+    return Pkcs7(d2i_PKCS7(nullptr, &der, static_cast<long>(length - kWinCertificateHeader)));
+}
+
+std::string digestOfProgram(int fd, const PeLayout& layout, const EVP_MD* algorithm) {
+    const DigestContext context(EVP_MD_CTX_new());
+    if (!context || EVP_DigestInit_ex(context.get(), algorithm, nullptr) != 1) {
+        return "";
+    }
+    bool hashed = true;
+    const bool read =
+        feedAuthenticodeBytes(fd, layout, [&](const unsigned char* data, std::size_t size) {
+            hashed = hashed && EVP_DigestUpdate(context.get(), data, size) == 1;
+        });
+    std::string digest(EVP_MAX_MD_SIZE, '\0');
+    unsigned int size = 0;
+    if (!read || !hashed ||
+        EVP_DigestFinal_ex(context.get(), reinterpret_cast<unsigned char*>(digest.data()), &size) !=
+            1) {
+        return "";
+    }
+    digest.resize(size);
+    return digest;
+}
+
+// Whether the signer's certificate chains to a trusted root for code signing
+// at `when`: None, Expired or Untrusted.
+SignatureFault chainFault(X509_STORE& store, X509& signer, STACK_OF(X509) * carried,
+                          std::time_t when) {
+    const X509StoreContext context(X509_STORE_CTX_new());
+    if (!context || X509_STORE_CTX_init(context.get(), &store, &signer, carried) != 1) {
+        return SignatureFault::Untrusted;
+    }
+    X509_STORE_CTX_set_time(context.get(), 0, when);
+    if (X509_verify_cert(context.get()) != 1) {
+        const int error = X509_STORE_CTX_get_error(context.get());
+        return error == X509_V_ERR_CERT_HAS_EXPIRED || error == X509_V_ERR_CERT_NOT_YET_VALID
+                   ? SignatureFault::Expired
+                   : SignatureFault::Untrusted;
+    }
+    // A certificate that names its uses must name code signing among them.
+    if ((X509_get_extension_flags(&signer) & EXFLAG_XKUSAGE) != 0 &&
+        (X509_get_extended_key_usage(&signer) & XKU_CODE_SIGN) == 0) {
+        return SignatureFault::Untrusted;
+    }
+    return SignatureFault::None;
+}
+
+}  // namespace
+
+struct PosixSignatureCheck::Trust {
+    X509Store store{X509_STORE_new()};
+};
+
+PosixSignatureCheck::PosixSignatureCheck()
+    : PosixSignatureCheck(kBuiltInCodeSigningAuthoritiesPem) {}
+
+PosixSignatureCheck::PosixSignatureCheck(const std::string& extraAuthoritiesPem)
+    : trust_(std::make_unique<Trust>()) {
+    if (!trust_->store) {
+        return;
+    }
+    X509_STORE_set_default_paths(trust_->store.get());
+    const Bio pem(
+        BIO_new_mem_buf(extraAuthoritiesPem.data(), static_cast<int>(extraAuthoritiesPem.size())));
+    while (pem) {
+        const X509Cert authority(PEM_read_bio_X509(pem.get(), nullptr, nullptr, nullptr));
+        if (!authority) {
+            break;
+        }
+        X509_STORE_add_cert(trust_->store.get(), authority.get());
+    }
+    // The end of the PEM leaves an error behind that nobody else should see.
+    ERR_clear_error();
+}
+
+PosixSignatureCheck::~PosixSignatureCheck() = default;
+
+SignatureReport PosixSignatureCheck::check(const std::string& path,
+                                           const std::string& organisation) {
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid()) {
+        return refused(errno == ENOENT || errno == ENOTDIR ? SignatureFault::Missing
+                                                           : SignatureFault::Unreadable);
+    }
+    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return refused(S_ISDIR(info.st_mode) ? SignatureFault::Missing
+                                             : SignatureFault::Unreadable);
+    }
+    PeLayout layout;
+    switch (readPeLayout(file.get(), static_cast<std::uint64_t>(info.st_size), layout)) {
+        case PeShape::NotPe:
+            return refused(SignatureFault::Unsigned);
+        case PeShape::Damaged:
+            return refused(SignatureFault::Malformed);
+        case PeShape::Sound:
+            break;
+    }
+    if (layout.certificateTableSize == 0) {
+        return refused(SignatureFault::Unsigned);
+    }
+    const SignatureReport report = checkSigned(file.get(), layout, organisation);
+    ERR_clear_error();
+    return report;
+}
+
+SignatureReport PosixSignatureCheck::checkSigned(int fd, const PeLayout& layout,
+                                                 const std::string& organisation) {
+    const Pkcs7 p7 = readSignature(fd, layout);
+    const std::optional<SignedProgramDigest> signedDigest =
+        p7 ? readSignedProgramDigest(*p7) : std::nullopt;
+    STACK_OF(PKCS7_SIGNER_INFO)* signerInfos = p7 ? PKCS7_get_signer_info(p7.get()) : nullptr;
+    if (!signedDigest || sk_PKCS7_SIGNER_INFO_num(signerInfos) != 1) {
+        return refused(SignatureFault::Malformed);
+    }
+    const std::string digest = digestOfProgram(fd, layout, signedDigest->algorithm);
+    if (digest.empty()) {
+        return refused(SignatureFault::Unreadable);
+    }
+    if (digest != signedDigest->digest) {
+        return refused(SignatureFault::Tampered);
+    }
+    const BorrowedCertificates signers(PKCS7_get0_signers(p7.get(), nullptr, 0));
+    X509* signer =
+        signers && sk_X509_num(signers.get()) == 1 ? sk_X509_value(signers.get(), 0) : nullptr;
+    if (signer == nullptr) {
+        return refused(SignatureFault::Malformed);
+    }
+    SignatureReport report;
+    report.signer = subjectOrganisation(*signer);
+
+    // The signature over the signed content; the chain is judged below, at
+    // the time the signature was made.
+    const Bio content(BIO_new_mem_buf(signedDigest->signedBytes.data(),
+                                      static_cast<int>(signedDigest->signedBytes.size())));
+    if (!content || PKCS7_verify(p7.get(), nullptr, trust_->store.get(), content.get(), nullptr,
+                                 PKCS7_NOVERIFY | PKCS7_BINARY) != 1) {
+        report.fault = SignatureFault::Tampered;
+        return report;
+    }
+    report.valid = true;
+
+    PKCS7_SIGNER_INFO& signerInfo = *sk_PKCS7_SIGNER_INFO_value(signerInfos, 0);
+    std::optional<std::time_t> stamped = verifiedTimestamp(signerInfo, *trust_->store);
+    if (!stamped) {
+        stamped = verifiedCountersignature(*p7, signerInfo, *trust_->store);
+    }
+    report.fault =
+        chainFault(*trust_->store, *signer, p7->d.sign->cert, stamped.value_or(std::time(nullptr)));
+    if (report.fault != SignatureFault::None) {
+        return report;
+    }
+    report.trustedRoot = true;
+    report.vendorSigner = report.signer == organisation;
+    report.fault = report.vendorSigner ? SignatureFault::None : SignatureFault::ForeignSigner;
+    return report;
+}
+
+}  // namespace quibrant::posix

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "install/InstallTestPaths.h"
+#include "install/Signature.h"
+#include "transfer/DownloadFixture.h"
+
+namespace quibrant::test {
+namespace {
+
+using platform::SignatureFault;
+
+constexpr const char* kDownloadedRefusal =
+    "El archivo descargado no lleva la firma digital de Quibrant S.L.: se ha eliminado y no se "
+    "ha iniciado.";
+
+// What every refusal leaves: nothing started, no shortcut, the window the
+// user's again and the program still running.
+void expectRefusedAndGivenBack(FormFixture& f, const std::string& refusal) {
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.rfind(refusal, 0), 0u) << f.messages.shown[0].text;
+    EXPECT_NE(f.messages.shown[0].text.find("\r\n\r\nMotivo: "), std::string::npos);
+    EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
+    for (const std::string& call : f.process.calls) {
+        EXPECT_EQ(call.rfind("startProgram", 0), std::string::npos) << call;
+    }
+    EXPECT_FALSE(f.process.ended);
+    EXPECT_EQ(f.shells.created, 0);
+    EXPECT_TRUE(f.Frame2.isEnabled());
+    EXPECT_FALSE(f.Timer1.isEnabled());
+}
+
+class RefusedDownloadTest : public DownloadFixture, public ::testing::WithParamInterface<bool> {};
+
+// Both buttons that download: the file never takes the installer's name, the
+// older installer stays, and neither the installer nor a shortcut follows.
+TEST_P(RefusedDownloadTest, AnUnsignedDownloadIsRemovedAndNothingStarts) {
+    const bool install = GetParam();
+    f.fs().files[kDestination] = {"older installer"};
+    f.shells.specialFolders["Desktop"] = "/home/user/Desktop";
+    f.process.startable.insert("Quibrant_Setup.exe");
+    f.process.enterable.insert("/home/user/");
+    f.signatures.always = FakeSignatureCheck::report(SignatureFault::Unsigned);
+    std::size_t filesWhileTold = 0;
+    f.messages.whileOpen = [&] { filesWhileTold = f.fs().files.size(); };
+    install ? f.form->Command1_Click() : f.form->Command2_Click();
+    f.Inet1.respond(body(3000));
+
+    EXPECT_FALSE(raiseCompleted());
+
+    expectRefusedAndGivenBack(f, kDownloadedRefusal);
+    ASSERT_EQ(f.signatures.checked.size(), 1u);
+    EXPECT_NE(f.signatures.checked[0], kDestination);
+    // Gone before the user is told, and the older installer is untouched.
+    EXPECT_EQ(filesWhileTold, 1u);
+    EXPECT_EQ(f.fs().files.size(), 1u);
+    EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
+}
+
+INSTANTIATE_TEST_SUITE_P(InstallOrOnlyDownload, RefusedDownloadTest, ::testing::Bool());
+
+TEST_F(DownloadFixture, ASignedDownloadIsCheckedAgainRightBeforeItStarts) {
+    const std::string installer = joinPath({"c:", "Descargas", "Quibrant_Setup.exe"});
+    f.Text2.setText(installer);
+    f.process.startable.insert("Quibrant_Setup.exe");
+    f.process.enterable.insert(joinPath({"c:", "Descargas", ""}));
+    f.form->Command1_Click();
+    f.Inet1.respond(body(3000));
+    ASSERT_TRUE(raiseCompleted());
+    EXPECT_EQ(f.process.calls.back(), "end");
+    ASSERT_EQ(f.signatures.checked.size(), 2u);
+    EXPECT_EQ(f.signatures.checked[1], installer);
+    EXPECT_EQ(f.process.calls.at(f.process.calls.size() - 2), "startProgram Quibrant_Setup.exe");
+}
+
+class SoloInstalarTest : public ::testing::Test {
+  protected:
+    FormFixture f;
+    const std::string installer = joinPath({"c:", "Descargas", "Quibrant_Setup.exe"});
+
+    void SetUp() override {
+        f.start();
+        f.Text2.setText(installer);
+        f.process.startable.insert("Quibrant_Setup.exe");
+        f.process.enterable.insert(joinPath({"c:", "Descargas", ""}));
+        f.shells.specialFolders["Desktop"] = "/home/user/Desktop";
+    }
+};
+
+// Every way a file can fail the check ends the same way, with the reason,
+// the signer found and the system's code for support.
+TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
+    platform::SignatureReport unsignedFile = FakeSignatureCheck::report(SignatureFault::Unsigned);
+    unsignedFile.systemCode = 0x800B0100;
+    const struct {
+        platform::SignatureReport report;
+        const char* reason;
+    } cases[] = {
+        {unsignedFile, "el archivo no está firmado (código 0x800B0100)."},
+        {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra Empresa S.A."),
+         "está firmado por otra organización (Otra Empresa S.A.)."},
+        {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."),
+         "el certificado no era válido cuando se firmó el archivo."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        f.messages.shown.clear();
+        f.process.calls.clear();
+        f.Frame2.setEnabled(false);
+        f.signatures.byPath[installer] = c.report;
+        f.form->Command3_Click();
+        expectRefusedAndGivenBack(f, "El archivo " + installer +
+                                         " no lleva la firma digital de Quibrant S.L. y no se "
+                                         "ha iniciado.");
+        const std::string& text = f.messages.shown.at(0).text;
+        EXPECT_EQ(text.substr(text.find("Motivo: ") + 8), c.reason);
+    }
+}
+
+// A missing file is no signature question: the start fails as it always did,
+// and the notice and the shortcut attempt follow.
+TEST_F(SoloInstalarTest, AMissingFileTakesTheUsualFallback) {
+    f.signatures.byPath[installer] = FakeSignatureCheck::report(SignatureFault::Missing);
+    EXPECT_THROW(f.form->Command3_Click(), ProgramEnded);
+    ASSERT_FALSE(f.messages.shown.empty());
+    EXPECT_EQ(f.messages.shown[0].title, "ATENCION");
+    EXPECT_EQ(f.process.calls.back(), "end");
+}
+
+}  // namespace
+}  // namespace quibrant::test
