@@ -67,14 +67,14 @@ void DownloadForm::StartDownload() {
 
     // An older file at the destination stays where it is: the download goes to
     // a partial file and replaces it only once complete.
-    state_.SourceUrl =
-        transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
+    state_.SourceUrl = transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
     controls_.Frame1->setVisible(true);
     try {
-        download_.request(state_.SourceUrl);
+        download_.request(state_.SourceUrl, controls_.Text2->text(), fileSystem());
     } catch (const platform::Failure& failure) {
-        // The request never left: give the window back before telling the
-        // user, so that no time-out can follow the message.
+        // The destination cannot be written or the request never left: give
+        // the window back before telling the user, so that no time-out can
+        // follow the message.
         releaseWindow();
         services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
     }
@@ -92,7 +92,7 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
                                          std::to_string(state_.StateChangeCount));
             return;
         }
-        if (download_.receive(controls_.Text2->text(), fileSystem())) {
+        if (download_.receive()) {
             CompleteDownload();
         }
     } catch (const platform::Failure& failure) {

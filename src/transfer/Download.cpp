@@ -14,8 +14,6 @@ namespace {
 constexpr std::int16_t kPieceSize = 1024;
 constexpr const char* kGet = "GET";
 constexpr const char* kContentLengthHeader = "Content-length";
-// Names the body while it arrives; nobody takes it for an installer.
-constexpr const char* kPartialSuffix = ".descarga";
 constexpr const char* kNoDestination = "No se indicó el archivo de destino.";
 
 }  // namespace
@@ -24,29 +22,40 @@ Download::Download(platform::InternetTransfer& inet, platform::Window& window,
                    platform::ProgressBarView& bar, platform::Captioned& progressFrame)
     : inet_(inet), window_(window), bar_(bar), progressFrame_(progressFrame) {}
 
-void Download::request(const std::string& url) {
+void Download::request(const std::string& url, const std::string& destination,
+                       platform::FileSystem& fs) {
+    if (destination.empty()) {
+        throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
+    }
+    removePartialFile();
+    // Made before anything is fetched: a destination that cannot be written
+    // is told at once, not after the whole body has arrived. Only a file this
+    // download created is ever removed again.
+    fs_ = &fs;
+    platform::PartialFile partial = fs.createPartialFile(destination);
+    partialFile_ = std::move(partial.file);
+    partialPath_ = std::move(partial.path);
+    destination_ = destination;
     try {
         inet_.setSetting14(0);
         inet_.setURL(platform::trimSpaces(url));
         inet_.Execute(kGet);
     } catch (const platform::Failure&) {
         inet_.Cancel();
+        removePartialFile();
         throw;
     }
 }
 
-bool Download::receive(const std::string& destination, platform::FileSystem& fs) {
+bool Download::receive() {
+    // A completion after the download ended (or before it began) has no file
+    // to go to.
+    if (!partialFile_) {
+        return false;
+    }
     const std::uint32_t generation = generation_;
     checkStatus(inet_.responseCode(), inet_.responseReason());
     const std::int32_t contentLength = parseContentLength(inet_.GetHeader(kContentLengthHeader));
-    if (destination.empty()) {
-        throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
-    }
-
-    // Only a file this download created is ever removed again.
-    fs_ = &fs;
-    partialFile_ = fs.createBinaryFile(destination + kPartialSuffix);
-    partialPath_ = destination + kPartialSuffix;
 
     receiveBody(contentLength, generation);
     if (generation != generation_) {
@@ -56,7 +65,7 @@ bool Download::receive(const std::string& destination, platform::FileSystem& fs)
     // Moved out first: a close that fails still leaves no open handle behind.
     const std::unique_ptr<platform::BinaryFile> file = std::move(partialFile_);
     file->close();
-    fs.replaceFile(partialPath_, destination);
+    fs_->replaceFile(partialPath_, destination_);
     partialPath_.clear();
     return true;
 }

@@ -26,15 +26,16 @@ class Download {
     Download(const Download&) = delete;
     Download& operator=(const Download&) = delete;
 
-    // Asks the transfer component for `url` (without its surrounding spaces)
-    // and returns at once. Throws Failure when the request cannot be issued,
-    // after cancelling whatever the component started.
-    void request(const std::string& url);
+    // Creates the partial file for `destination` on `fs`, then asks the
+    // transfer component for `url` (without its surrounding spaces) and
+    // returns at once. Throws Failure when the destination cannot be written
+    // or the request cannot be issued, leaving no file and no request behind.
+    void request(const std::string& url, const std::string& destination, platform::FileSystem& fs);
 
-    // Receives the response that has arrived into `destination`. True once
+    // Receives the response that has arrived into the destination. True once
     // the file is complete and in its place; false when the download was
     // abandoned while the window ran its events. Throws Failure.
-    bool receive(const std::string& destination, platform::FileSystem& fs);
+    bool receive();
 
     // Changes whenever the download is abandoned, so that a receive suspended
     // while events run, or a failure it raises, can tell it is stale.
@@ -65,6 +66,7 @@ class Download {
     platform::FileSystem* fs_ = nullptr;
     std::unique_ptr<platform::BinaryFile> partialFile_;
     std::string partialPath_;
+    std::string destination_;
     std::string caption_;
     std::uint32_t generation_ = 0;
 };
