@@ -167,11 +167,17 @@ void DownloadForm::FindExistingInstallation() {
 void DownloadForm::RunInstaller() {
     try {
         install::startInstaller(*services_.process, controls_.Text2->text());
-    } catch (const platform::Failure&) {
+    } catch (const platform::Failure& failure) {
         // The system would not let us start it (or the path is wrong): the
-        // user finishes from a shortcut on the desktop instead.
-        services_.messages->show(kElevationNotice, kElevationNoticeTitle,
-                                 platform::MessageIcon::Information);
+        // user finishes from a shortcut on the desktop instead. A cause the
+        // user can remedy (no way to run Windows programs here, a file that
+        // is no program) is told as it is instead of the notice.
+        if (install::startFailureNamesItsCause(failure)) {
+            services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+        } else {
+            services_.messages->show(kElevationNotice, kElevationNoticeTitle,
+                                     platform::MessageIcon::Information);
+        }
         CreateDesktopShortcut(controls_.Text2->text());
     }
     services_.process->end();

@@ -15,4 +15,9 @@ void startInstaller(platform::Process& process, const std::string& destination) 
     process.startProgram(destination.substr(separator + 1));
 }
 
+bool startFailureNamesItsCause(const platform::Failure& failure) {
+    return failure.number() == platform::errors::kProgramKindUnsupported ||
+           failure.number() == platform::errors::kNotAProgram;
+}
+
 }  // namespace quibrant::install

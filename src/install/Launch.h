@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/Failure.h"
 #include "platform/Process.h"
 
 namespace quibrant::install {
@@ -12,5 +13,9 @@ namespace quibrant::install {
 // rest is started. A path without a separator is started as it is. Throws
 // Failure when any step fails; the program does not wait for the installer.
 void startInstaller(platform::Process& process, const std::string& destination);
+
+// Whether a failure of startInstaller names its own cause, one the user can
+// remedy, rather than the system's refusal to start the installer from here.
+bool startFailureNamesItsCause(const platform::Failure& failure);
 
 }  // namespace quibrant::install
