@@ -14,6 +14,8 @@ namespace quibrant::platform::failures {
 inline constexpr const char* kCannotOpen = "No se pudo abrir el archivo";
 inline constexpr const char* kCannotRead = "No se pudo leer el archivo";
 inline constexpr const char* kNotAFile = "No es un archivo";
+inline constexpr const char* kLineTooLong = "El archivo tiene una línea demasiado larga";
+inline constexpr const char* kFileTooLarge = "El archivo es demasiado grande";
 inline constexpr const char* kFileClosed = "El archivo ya está cerrado";
 inline constexpr const char* kCannotCreateFolder = "No se pudo crear la carpeta";
 inline constexpr const char* kCannotDelete = "No se pudo borrar el archivo";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BufferedTextStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "support/FailureNumber.h"
@@ -55,6 +56,18 @@ TYPED_TEST_P(FileSystemContract, TextIsReadLineByLineWhateverTheLineBreaks) {
     const std::string longLine(10000, 'q');
     EXPECT_EQ(this->lines(longLine + "\r\n" + longLine),
               (std::vector<std::string>{longLine, longLine}));
+}
+
+// No settings file comes near these sizes; reading one that does would cost
+// what its size asks for.
+TYPED_TEST_P(FileSystemContract, TextBeyondTheSizeOfASettingsFileIsRefused) {
+    const std::size_t line = platform::BufferedTextStream::kMaxLineBytes;
+    const std::size_t file = platform::BufferedTextStream::kMaxFileBytes;
+    EXPECT_EQ(this->lines(std::string(line, 'q') + "\n")[0].size(), line);
+    for (const std::string& bytes :
+         {std::string(line + 1, 'q'), "a=1\n" + std::string(file - 4, '\n') + "b=2"}) {
+        EXPECT_EQ(failureNumber([&] { this->lines(bytes); }), platform::errors::kOverflow);
+    }
 }
 
 TYPED_TEST_P(FileSystemContract, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd) {
@@ -163,8 +176,9 @@ TYPED_TEST_P(FileSystemContract, AReplacementWithoutASourceLeavesTheDestinationA
 
 REGISTER_TYPED_TEST_SUITE_P(
     FileSystemContract, QueriesTellFilesFromFoldersAndAnswerFalseForWhatIsMissing,
-    TextIsReadLineByLineWhateverTheLineBreaks, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd,
-    OnlyExistingFilesOpenAndAClosedStreamReadsNoMore, DeletionRespectsReadOnlyFilesUnlessForced,
+    TextIsReadLineByLineWhateverTheLineBreaks, TextBeyondTheSizeOfASettingsFileIsRefused,
+    AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd, OnlyExistingFilesOpenAndAClosedStreamReadsNoMore,
+    DeletionRespectsReadOnlyFilesUnlessForced,
     APartialFileTakesBytesAndReplacesAReadOnlyDestination,
     APartialFileIsAlwaysANewFileBesideTheDestination, NoPartialFileIsMadeForAFolder,
     AReplacementWithoutASourceLeavesTheDestinationAsItWas);
