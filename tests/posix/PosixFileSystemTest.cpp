@@ -71,6 +71,20 @@ TEST_F(PosixFileSystemTest, APartialFileIsTheUsersAloneUntilComplete) {
     ::umask(mask);
 }
 
+// A link at the destination's name is replaced itself; the file it points
+// to is not written.
+TEST_F(PosixFileSystemTest, ALinkAtTheDestinationIsReplacedNotWrittenThrough) {
+    s.write("ajeno.exe", "de otra persona");
+    s.link(s / "ajeno.exe", "Quibrant_Setup.exe");
+    platform::PartialFile partial = fs.createPartialFile(s / "Quibrant_Setup.exe");
+    partial.file->write("nuevo", 5);
+    partial.file->close();
+    fs.replaceFile(partial.path, s / "Quibrant_Setup.exe");
+    EXPECT_EQ(s.read("ajeno.exe"), "de otra persona");
+    EXPECT_EQ(s.read("Quibrant_Setup.exe"), "nuevo");
+    EXPECT_FALSE(std::filesystem::is_symlink(s / "Quibrant_Setup.exe"));
+}
+
 // Root writes anywhere, so the refusal is tried by an ordinary user in a
 // child process.
 TEST_F(PosixFileSystemTest, AFolderTheUserCannotWriteInIsRefused) {
