@@ -262,20 +262,6 @@ TEST_F(DownloadEndToEndTest, NothingPlacedBesideTheDestinationIsTouched) {
     }
 }
 
-// The installer is readable as any new file of the user's; only while it
-// fills is it theirs alone.
-TEST_F(DownloadEndToEndTest, TheInstallerGetsTheModeOfANewFile) {
-    const mode_t mask = ::umask(027);
-    DownloadFixture f(nginx->baseUrl());
-    f.open();
-    f.download(nginx->baseUrl(), "f1024.bin");
-    ASSERT_TRUE(f.runToOutcome());
-    ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat(f.destination().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-}
-
 // No answer ever comes: state 11 is counted, nothing is written, and the
 // watchdog reports it. The clock jumps once the error is in, so that the
 // ten seconds need not be waited for every case.

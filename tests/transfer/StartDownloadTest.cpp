@@ -122,9 +122,6 @@ const StartFailure kStartFailures[] = {
      "No se pudo enviar la petición."},
     {"NoDestination", [](FormFixture& f) { f.Text2.setText(""); },
      "No se indicó el archivo de destino."},
-    {"DestinationIsAFolder",
-     [](FormFixture& f) { f.fs().folders.insert("/home/user/Quibrant_Setup.exe"); },
-     "El destino indicado es una carpeta: /home/user/Quibrant_Setup.exe"},
     {"FolderNotWritable", [](FormFixture& f) { f.fs().failing.insert("/home/user"); },
      "Permiso denegado: /home/user"},
 };
