@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 
 #include "platform/BufferedBinaryFile.h"
 #include "platform/BufferedTextStream.h"
