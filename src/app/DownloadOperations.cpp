@@ -71,10 +71,11 @@ void DownloadForm::StartDownload() {
     state_.SourceUrl = transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
     controls_.Frame1->setVisible(true);
     try {
-        download_.request(state_.SourceUrl);
+        download_.request(state_.SourceUrl, controls_.Text2->text(), fileSystem());
     } catch (const platform::Failure& failure) {
-        // The request never left: give the window back before telling the
-        // user, so that no time-out can follow the message.
+        // The destination cannot be written or the request never left: give
+        // the window back before telling the user, so that no time-out can
+        // follow the message.
         releaseWindow();
         services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
     }
@@ -101,7 +102,7 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
             install::requireVendorSignature(*services_.signatures, path,
                                             install::Vetted::Downloaded);
         };
-        if (download_.receive(controls_.Text2->text(), fileSystem(), vet)) {
+        if (download_.receive(vet)) {
             CompleteDownload();
         }
     } catch (const platform::Failure& failure) {
@@ -184,11 +185,17 @@ void DownloadForm::RunInstaller() {
         releaseWindow();
         services_.messages->show(refusal.description(), "", platform::MessageIcon::Critical);
         return;
-    } catch (const platform::Failure&) {
+    } catch (const platform::Failure& failure) {
         // The system would not let us start it (or the path is wrong): the
-        // user finishes from a shortcut on the desktop instead.
-        services_.messages->show(kElevationNotice, kElevationNoticeTitle,
-                                 platform::MessageIcon::Information);
+        // user finishes from a shortcut on the desktop instead. A cause the
+        // user can remedy (no way to run Windows programs here, a file that
+        // is no program) is told as it is instead of the notice.
+        if (install::startFailureNamesItsCause(failure)) {
+            services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+        } else {
+            services_.messages->show(kElevationNotice, kElevationNoticeTitle,
+                                     platform::MessageIcon::Information);
+        }
         CreateDesktopShortcut(controls_.Text2->text());
     }
     services_.process->end();

@@ -60,6 +60,11 @@ bool keyValue(const std::string& line, std::string& value) {
         }
     }
     value = start < line.size() ? platform::trimSpaces(line.substr(start)) : "";
+    // No path holds a NUL; cut there, the system would take a shorter path
+    // than the one written.
+    if (value.find('\0') != std::string::npos) {
+        value.clear();
+    }
     return true;
 }
 

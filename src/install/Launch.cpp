@@ -19,4 +19,9 @@ void startInstaller(platform::Process& process, platform::SignatureCheck& signat
     process.startProgram(destination.substr(separator + 1));
 }
 
+bool startFailureNamesItsCause(const platform::Failure& failure) {
+    return failure.number() == platform::errors::kProgramKindUnsupported ||
+           failure.number() == platform::errors::kNotAProgram;
+}
+
 }  // namespace quibrant::install

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/Failure.h"
 #include "platform/Process.h"
 #include "platform/SignatureCheck.h"
 
@@ -17,5 +18,9 @@ namespace quibrant::install {
 // installer.
 void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
                     const std::string& destination);
+
+// Whether a failure of startInstaller names its own cause, one the user can
+// remedy, rather than the system's refusal to start the installer from here.
+bool startFailureNamesItsCause(const platform::Failure& failure);
 
 }  // namespace quibrant::install

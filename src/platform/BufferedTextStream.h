@@ -14,8 +14,16 @@ namespace quibrant::platform {
 // memory, and line breaks are CR LF, LF or a lone CR. A service supplies the
 // bytes, turns a line's bytes into UTF-8 and closes the file. Once closed,
 // the stream reads nothing more, not even what it had buffered.
+//
+// The files read this way are small settings files. A line or a file far
+// beyond any such file is refused with a failure rather than read: it is
+// not one of them, and reading it whole would take the memory and time that
+// its size asks for.
 class BufferedTextStream : public TextStream {
   public:
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+    static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
     explicit BufferedTextStream(std::string path) : path_(std::move(path)) {}
 
     bool AtEndOfLine() override {
@@ -28,6 +36,10 @@ class BufferedTextStream : public TextStream {
     std::string ReadLine() override {
         std::string bytes;
         for (int c = peek(); c >= 0 && c != '\r' && c != '\n'; c = peek()) {
+            if (bytes.size() == kMaxLineBytes) {
+                throw Failure(errors::kOverflow,
+                              std::string(failures::kLineTooLong) + ": " + path_);
+            }
             bytes += static_cast<char>(c);
             ++pos_;
         }
@@ -80,6 +92,12 @@ class BufferedTextStream : public TextStream {
                 throw;
             }
             buffer_.resize(got);
+            read_ += got;
+            if (read_ > kMaxFileBytes) {
+                buffer_.clear();
+                throw Failure(errors::kOverflow,
+                              std::string(failures::kFileTooLarge) + ": " + path_);
+            }
         }
         return pos_ < buffer_.size() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
     }
@@ -87,6 +105,7 @@ class BufferedTextStream : public TextStream {
     std::string path_;
     std::string buffer_;
     std::size_t pos_ = 0;
+    std::size_t read_ = 0;
     bool closed_ = false;
 };
 

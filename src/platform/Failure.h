@@ -48,6 +48,11 @@ inline constexpr std::int32_t kCannotCreateObject = 429;
 inline constexpr std::int32_t kNoSuchPropertyOrMethod = 438;
 inline constexpr std::int32_t kAutomationError = 440;
 inline constexpr std::int32_t kTransferFailed = 35750;
+// A program could not start for a cause the user can remedy, which the
+// description names: this system cannot run that kind of program as it is
+// set up, or the file is no program at all.
+inline constexpr std::int32_t kProgramKindUnsupported = 35760;
+inline constexpr std::int32_t kNotAProgram = 35761;
 }  // namespace errors
 
 }  // namespace quibrant::platform

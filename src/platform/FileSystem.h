@@ -33,6 +33,13 @@ class BinaryFile {
     virtual void close() = 0;
 };
 
+// A new file that holds a download's bytes until they take the destination's
+// place, and where it is.
+struct PartialFile {
+    std::unique_ptr<BinaryFile> file;
+    std::string path;
+};
+
 // The file-system service. Every call that fails throws Failure; the queries
 // answer false, never fail, for paths or drives that do not exist.
 class FileSystem {
@@ -45,9 +52,15 @@ class FileSystem {
     // Deletes a file; with force, read-only files too.
     virtual void DeleteFile(const std::string& path, bool force) = 0;
 
-    // Creates (or truncates) a file for raw-byte output.
-    virtual std::unique_ptr<BinaryFile> createBinaryFile(const std::string& path) = 0;
-    // Puts `from` in the place of `to` in one step, replacing a read-only `to`.
+    // Creates a new file for raw-byte output in the folder of `destination`,
+    // under a name of its own that nobody can guess, so that the final
+    // replacement stays within one disk. It never opens, follows or empties an
+    // entry that is already there, and only this program may write it until it
+    // is closed. Throws Failure naming the destination when that is a folder,
+    // or its folder is missing or cannot be written.
+    virtual PartialFile createPartialFile(const std::string& destination) = 0;
+    // Puts `from` in the place of `to` in one step, replacing a read-only `to`;
+    // an entry at `to` is replaced itself, never written through.
     virtual void replaceFile(const std::string& from, const std::string& to) = 0;
 
     // The path the rest of the system uses for a path written the Windows way

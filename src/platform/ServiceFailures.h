@@ -14,11 +14,15 @@ namespace quibrant::platform::failures {
 inline constexpr const char* kCannotOpen = "No se pudo abrir el archivo";
 inline constexpr const char* kCannotRead = "No se pudo leer el archivo";
 inline constexpr const char* kNotAFile = "No es un archivo";
+inline constexpr const char* kLineTooLong = "El archivo tiene una línea demasiado larga";
+inline constexpr const char* kFileTooLarge = "El archivo es demasiado grande";
 inline constexpr const char* kFileClosed = "El archivo ya está cerrado";
 inline constexpr const char* kCannotCreateFolder = "No se pudo crear la carpeta";
 inline constexpr const char* kCannotDelete = "No se pudo borrar el archivo";
 inline constexpr const char* kReadOnly = "El archivo es de solo lectura";
 inline constexpr const char* kCannotCreateFile = "No se pudo crear el archivo";
+inline constexpr const char* kCannotSaveDestination = "No se puede guardar el archivo de destino";
+inline constexpr const char* kDestinationIsFolder = "El destino indicado es una carpeta";
 inline constexpr const char* kCannotWrite = "No se pudo escribir el archivo";
 inline constexpr const char* kCannotReplace = "No se pudo reemplazar el archivo";
 inline constexpr const char* kNoDrive = "La unidad no está disponible";
@@ -42,6 +46,10 @@ inline Failure describedFailure(std::int32_t number, const std::string& what,
 
 inline Failure notAFile(const std::string& path) {
     return Failure(errors::kFileNotFound, std::string(kNotAFile) + ": " + path);
+}
+
+inline Failure destinationIsFolder(const std::string& path) {
+    return Failure(errors::kPathFileAccessError, std::string(kDestinationIsFolder) + ": " + path);
 }
 
 inline Failure readOnlyFile(const std::string& path) {

@@ -1,14 +1,18 @@
 #include "posix/PosixFileSystem.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
 
 #include "platform/BufferedBinaryFile.h"
 #include "platform/BufferedTextStream.h"
+#include "platform/PartialFileName.h"
 #include "platform/ServiceFailures.h"
 #include "posix/PosixFailure.h"
 #include "posix/PosixHandles.h"
@@ -50,10 +54,12 @@ class PosixTextStream : public platform::BufferedTextStream {
     Descriptor fd_;
 };
 
+// A raw-byte file that, once complete, takes `finalMode`: the permissions it
+// was created with keep others out only while it fills.
 class PosixBinaryFile : public platform::BufferedBinaryFile {
   public:
-    PosixBinaryFile(Descriptor fd, std::string path)
-        : BufferedBinaryFile(std::move(path)), fd_(std::move(fd)) {}
+    PosixBinaryFile(Descriptor fd, std::string path, mode_t finalMode)
+        : BufferedBinaryFile(std::move(path)), fd_(std::move(fd)), finalMode_(finalMode) {}
 
   protected:
     void writeBytes(const char* data, std::size_t size) override {
@@ -64,6 +70,11 @@ class PosixBinaryFile : public platform::BufferedBinaryFile {
     }
 
     void closeFile() override {
+        if (::fchmod(fd_.get(), finalMode_) != 0) {
+            const int error = errno;
+            fd_.reset();
+            throw systemFailure(error, kCannotWrite, path());
+        }
         if (!fd_.reset()) {
             throw systemFailure(errno, kCannotWrite, path());
         }
@@ -71,7 +82,30 @@ class PosixBinaryFile : public platform::BufferedBinaryFile {
 
   private:
     Descriptor fd_;
+    mode_t finalMode_;
 };
+
+// The process's file-creation mask, read without changing it: umask(2) can
+// only be read by setting it, which would race with any other thread that
+// creates a file meanwhile.
+mode_t creationMask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+        }
+    }
+    return 022;
+}
+
+std::uint64_t randomNumber(const std::string& destination) {
+    std::uint64_t value = 0;
+    if (::getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
+        throw systemFailure(errno, kCannotSaveDestination, destination);
+    }
+    return value;
+}
 
 }  // namespace
 
@@ -133,12 +167,31 @@ void PosixFileSystem::DeleteFile(const std::string& path, bool force) {
     }
 }
 
-std::unique_ptr<platform::BinaryFile> PosixFileSystem::createBinaryFile(const std::string& path) {
-    Descriptor fd(::open(mapPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.valid()) {
-        throw systemFailure(errno, kCannotCreateFile, path);
+platform::PartialFile PosixFileSystem::createPartialFile(const std::string& destination) {
+    const std::string local = mapPath(destination);
+    struct stat info {};
+    if (statOf(local, info) && S_ISDIR(info.st_mode)) {
+        throw destinationIsFolder(destination);
     }
-    return std::make_unique<PosixBinaryFile>(std::move(fd), path);
+    if (local.empty() || local.back() == '/') {
+        throw systemFailure(local.empty() ? ENOENT : EISDIR, kCannotSaveDestination, destination);
+    }
+    // Readable by others again once complete, as any file the user makes.
+    const mode_t finalMode = 0666 & ~creationMask();
+    int error = EEXIST;
+    for (int attempt = 0; attempt < platform::kPartialFileAttempts && error == EEXIST; ++attempt) {
+        std::string path = platform::partialFileName(local, randomNumber(destination));
+        Descriptor fd(
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd.valid()) {
+            // Its failures name the file the user asked for; the partial
+            // file's name means nothing to them.
+            return {std::make_unique<PosixBinaryFile>(std::move(fd), destination, finalMode),
+                    std::move(path)};
+        }
+        error = errno;
+    }
+    throw systemFailure(error, kCannotSaveDestination, destination);
 }
 
 void PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {

@@ -20,7 +20,7 @@ class PosixFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& path) override;
     void CreateFolder(const std::string& path) override;
     void DeleteFile(const std::string& path, bool force) override;
-    std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string& path) override;
+    platform::PartialFile createPartialFile(const std::string& destination) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     std::string mapPath(const std::string& path) override;
     std::string systemDriveRoot() override;

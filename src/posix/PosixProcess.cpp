@@ -26,13 +26,20 @@ namespace {
 constexpr const char* kWine = "wine";
 constexpr const char* kWindowsInstallerTool = "msiexec";
 constexpr const char* kInstallOption = "/i";
+constexpr const char* kNoWine =
+    "No se puede iniciar el instalador: es un programa de Windows, y en este equipo no está "
+    "instalado wine, que hace falta para ejecutarlo. Instale el paquete \"wine\" (por ejemplo, "
+    "con \"sudo apt install wine\") y vuelva a iniciar la instalación.";
 
 bool endsWithIgnoringCase(const std::string& text, const char* suffix) {
     const std::size_t length = std::strlen(suffix);
     return text.size() >= length && strcasecmp(text.c_str() + text.size() - length, suffix) == 0;
 }
 
-// The full path of an executable file of that name on the PATH, or "".
+// The full path of an executable file of that name on the PATH, or "". Only
+// absolute folders count: an empty or relative entry would name the current
+// folder, the installer's, where anyone who could place the installer could
+// place a program of that name too.
 std::string findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::string folders = path != nullptr ? path : "";
@@ -40,13 +47,16 @@ std::string findOnPath(const std::string& name) {
     while (start <= folders.size()) {
         const std::size_t end = std::min(folders.find(':', start), folders.size());
         std::string candidate = folders.substr(start, end - start);
-        candidate = (candidate.empty() ? "." : candidate) + "/" + name;
+        start = end + 1;
+        if (candidate.empty() || candidate.front() != '/') {
+            continue;
+        }
+        candidate += "/" + name;
         struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
-        start = end + 1;
     }
     return "";
 }
@@ -68,16 +78,18 @@ std::string programFile(const WinePaths& wine, const std::string& commandLine) {
     return program;
 }
 
-// What to execute for a program file: a Windows program goes to wine when
-// wine is on the PATH, an installer package through wine's installer tool.
-// Without wine it is executed as it is, and fails unless Linux can run it.
+// What to execute for a program file: a Windows program goes to wine, an
+// installer package through wine's installer tool. Without wine on the PATH
+// a Windows program cannot start, and the user is told what to install.
 std::vector<std::string> commandFor(const std::string& program) {
     const bool package = endsWithIgnoringCase(program, ".msi");
-    const std::string wine =
-        package || endsWithIgnoringCase(program, ".exe") ? findOnPath(kWine) : "";
     std::vector<std::string> command;
-    if (!wine.empty()) {
-        command.push_back(wine);
+    if (package || endsWithIgnoringCase(program, ".exe")) {
+        std::string wine = findOnPath(kWine);
+        if (wine.empty()) {
+            throw platform::Failure(platform::errors::kProgramKindUnsupported, kNoWine);
+        }
+        command.push_back(std::move(wine));
         if (package) {
             command.push_back(kWindowsInstallerTool);
             command.push_back(kInstallOption);
@@ -140,7 +152,11 @@ void startDetached(std::vector<std::string> command, const std::string& commandL
         got = ::read(outcome.get(), &error, sizeof error);
     } while (got < 0 && errno == EINTR);
     if (got == static_cast<ssize_t>(sizeof error)) {
-        throw systemFailure(error, kCannotStart, commandLine);
+        const platform::Failure failure = systemFailure(error, kCannotStart, commandLine);
+        if (error == ENOEXEC) {
+            throw platform::Failure(platform::errors::kNotAProgram, failure.description());
+        }
+        throw failure;
     }
 }
 

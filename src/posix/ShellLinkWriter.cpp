@@ -4,6 +4,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "posix/TextEncoding.h"
 #include "posix/WinePaths.h"
 
@@ -134,6 +135,20 @@ std::vector<std::string> pathNames(const std::string& path) {
     return names;
 }
 
+constexpr const char* kTooLong =
+    "La ruta del acceso directo es demasiado larga para guardarla en el archivo del acceso "
+    "directo";
+
+// A size or count for one of the format's 16-bit fields. One that does not
+// fit is refused: cut to 16 bits it would make a link that points elsewhere
+// or that no reader can follow.
+std::uint16_t size16(std::size_t size) {
+    if (size > 0xFFFF) {
+        throw platform::Failure(platform::errors::kBadFileNameOrNumber, kTooLong);
+    }
+    return static_cast<std::uint16_t>(size);
+}
+
 Bytes fileEntryItem(const std::string& name, bool isFolder, const ShellLinkTarget* target) {
     Bytes item;
     item.u16(0);  // size, patched below
@@ -150,7 +165,7 @@ Bytes fileEntryItem(const std::string& name, bool isFolder, const ShellLinkTarge
 
     const std::size_t extensionStart = item.size();
     const std::u16string longName = utf8ToUtf16(name);
-    item.u16(static_cast<std::uint16_t>(22 + 2 * (longName.size() + 1)));
+    item.u16(size16(22 + 2 * (longName.size() + 1)));
     item.u16(kFileEntryExtensionVersion);
     item.u32(kFileEntryExtensionSignature);
     item.u32(target != nullptr ? fatDateTime(target->creationTime) : 0);
@@ -159,9 +174,9 @@ Bytes fileEntryItem(const std::string& name, bool isFolder, const ShellLinkTarge
     item.u16(0);  // no localized name
     item.utf16(longName);
     item.u16(0);
-    item.u16(static_cast<std::uint16_t>(extensionStart));
+    item.u16(size16(extensionStart));
 
-    item.patch16(0, static_cast<std::uint16_t>(item.size()));
+    item.patch16(0, size16(item.size()));
     return item;
 }
 
@@ -186,7 +201,7 @@ Bytes idList(const ShellLinkTarget& target) {
     }
 
     Bytes list;
-    list.u16(static_cast<std::uint16_t>(items.size() + 2));
+    list.u16(size16(items.size() + 2));
     list.append(items);
     list.u16(0);
     return list;
@@ -237,7 +252,7 @@ Bytes linkInfo(const std::string& path) {
 
 void stringData(Bytes& out, const std::string& text) {
     const std::u16string units = utf8ToUtf16(text);
-    out.u16(static_cast<std::uint16_t>(units.size()));
+    out.u16(size16(units.size()));
     out.utf16(units);
 }
 

@@ -30,7 +30,8 @@ struct ShellLink {
 // file), the link information with the local path, and the working directory,
 // arguments and icon location as Unicode strings. Empty strings are left out.
 // A target that is not a drive path gets neither the ID list nor the link
-// information.
+// information. Throws Failure when a part is too long for the format's
+// 16-bit sizes.
 std::string shellLinkBytes(const ShellLink& link);
 
 }  // namespace quibrant::posix

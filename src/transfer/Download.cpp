@@ -15,8 +15,6 @@ constexpr std::int16_t kPieceSize = 1024;
 constexpr const char* kGet = "GET";
 constexpr const char* kContentLengthHeader = "Content-length";
 constexpr const char* kLocationHeader = "Location";
-// Names the body while it arrives; nobody takes it for an installer.
-constexpr const char* kPartialSuffix = ".descarga";
 constexpr const char* kNoDestination = "No se indicó el archivo de destino.";
 
 }  // namespace
@@ -25,7 +23,20 @@ Download::Download(platform::InternetTransfer& inet, platform::Window& window,
                    platform::ProgressBarView& bar, platform::Captioned& progressFrame)
     : inet_(inet), window_(window), bar_(bar), progressFrame_(progressFrame) {}
 
-void Download::request(const std::string& url) {
+void Download::request(const std::string& url, const std::string& destination,
+                       platform::FileSystem& fs) {
+    if (destination.empty()) {
+        throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
+    }
+    removePartialFile();
+    // Made before anything is fetched: a destination that cannot be written
+    // is told at once, not after the whole body has arrived. Only a file this
+    // download created is ever removed again.
+    fs_ = &fs;
+    platform::PartialFile partial = fs.createPartialFile(destination);
+    partialFile_ = std::move(partial.file);
+    partialPath_ = std::move(partial.path);
+    destination_ = destination;
     try {
         inet_.setSetting14(0);
         inet_.setURL(platform::trimSpaces(url));
@@ -33,49 +44,21 @@ void Download::request(const std::string& url) {
         awaitingAnswer_ = true;
     } catch (const platform::Failure&) {
         inet_.Cancel();
+        removePartialFile();
         throw;
     }
 }
 
-bool Download::receive(const std::string& destination, platform::FileSystem& fs,
-                       const FileCheck& check) {
+bool Download::receive(const FileCheck& check) {
     awaitingAnswer_ = false;
-    try {
-        return receiveFile(destination, fs, check);
-    } catch (const platform::Failure& failure) {
-        throw namingDestination(failure, destination);
+    // A completion after the download ended (or before it began) has no file
+    // to go to.
+    if (!partialFile_) {
+        return false;
     }
-}
-
-platform::Failure Download::namingDestination(const platform::Failure& failure,
-                                              const std::string& destination) const {
-    // The file services name the file they failed on, and that is the
-    // partial file; the user only ever chose, and sees, the destination.
-    if (triedPath_.empty() || triedPath_ == destination) {
-        return failure;
-    }
-    std::string description = failure.description();
-    for (std::size_t at = description.find(triedPath_); at != std::string::npos;
-         at = description.find(triedPath_, at + destination.size())) {
-        description.replace(at, triedPath_.size(), destination);
-    }
-    return platform::Failure(failure.number(), description);
-}
-
-bool Download::receiveFile(const std::string& destination, platform::FileSystem& fs,
-                           const FileCheck& check) {
     const std::uint32_t generation = generation_;
     checkStatus(inet_.responseCode(), inet_.GetHeader(kLocationHeader));
     const std::int32_t contentLength = parseContentLength(inet_.GetHeader(kContentLengthHeader));
-    if (destination.empty()) {
-        throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
-    }
-
-    // Only a file this download created is ever removed again.
-    fs_ = &fs;
-    triedPath_ = destination + kPartialSuffix;
-    partialFile_ = fs.createBinaryFile(triedPath_);
-    partialPath_ = triedPath_;
 
     receiveBody(contentLength, generation);
     if (generation != generation_) {
@@ -93,7 +76,7 @@ bool Download::receiveFile(const std::string& destination, platform::FileSystem&
         removePartialFile();
         throw;
     }
-    fs.replaceFile(partialPath_, destination);
+    fs_->replaceFile(partialPath_, destination_);
     partialPath_.clear();
     return true;
 }

@@ -27,20 +27,21 @@ class Download {
     Download(const Download&) = delete;
     Download& operator=(const Download&) = delete;
 
-    // Asks the transfer component for `url` (without its surrounding spaces)
-    // and returns at once. Throws Failure when the request cannot be issued,
-    // after cancelling whatever the component started.
-    void request(const std::string& url);
+    // Creates the partial file for `destination` on `fs`, then asks the
+    // transfer component for `url` (without its surrounding spaces) and
+    // returns at once. Throws Failure when the destination cannot be written
+    // or the request cannot be issued, leaving no file and no request behind.
+    void request(const std::string& url, const std::string& destination, platform::FileSystem& fs);
 
     // Vets the complete file at the path given before it takes the
     // destination's name; throws Failure to refuse it.
     using FileCheck = std::function<void(const std::string& path)>;
 
-    // Receives the response that has arrived into `destination`. True once
+    // Receives the response that has arrived into the destination. True once
     // the file is complete, accepted by `check` and in its place; false when
     // the download was abandoned while the window ran its events. Throws
     // Failure; a refused file is removed first.
-    bool receive(const std::string& destination, platform::FileSystem& fs, const FileCheck& check);
+    bool receive(const FileCheck& check);
 
     // Changes whenever the download is abandoned, so that a receive suspended
     // while events run, or a failure it raises, can tell it is stale.
@@ -67,10 +68,6 @@ class Download {
     void clearProgress() { bar_.setValue(0); }
 
   private:
-    bool receiveFile(const std::string& destination, platform::FileSystem& fs,
-                     const FileCheck& check);
-    platform::Failure namingDestination(const platform::Failure& failure,
-                                        const std::string& destination) const;
     void receiveBody(std::int32_t contentLength, std::uint32_t generation);
     void removePartialFile();
 
@@ -82,8 +79,7 @@ class Download {
     platform::FileSystem* fs_ = nullptr;
     std::unique_ptr<platform::BinaryFile> partialFile_;
     std::string partialPath_;
-    // The partial file's path as last asked of the file services.
-    std::string triedPath_;
+    std::string destination_;
     std::string caption_;
     std::uint32_t generation_ = 0;
     bool awaitingAnswer_ = false;

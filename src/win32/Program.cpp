@@ -17,10 +17,29 @@ namespace quibrant::win32 {
 namespace {
 
 constexpr int kStartFailed = 1;
+// Not declared for the Windows versions the program is built for; the call
+// exists from Windows 8 on, and on Windows 7 once its loader update is in.
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
 
 }  // namespace
 
+void restrictLibrarySearch() {
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr && setDefault(kSearchSystem32)) {
+        return;
+    }
+    // Without it, at least the current folder leaves the search.
+    SetDllDirectoryW(L"");
+}
+
 int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& options) {
+    // Before anything loads a DLL on demand: the window's and the transfer's
+    // DLLs, and whatever the system loads for them, come from the system
+    // folder only, never from beside the program (a Downloads folder).
+    restrictLibrarySearch();
     // The program's timer starts with the program.
     Win32Clock clock;
 

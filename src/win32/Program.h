@@ -23,6 +23,9 @@ struct ProgramOptions {
     std::function<void(DownloadWindow&)> afterShow;
 };
 
+// Lets DLLs loaded from now on come from the system folder only.
+void restrictLibrarySearch();
+
 // Wires the Windows services, the transfer component and the window together,
 // shows the window and runs it until the program ends. Returns the exit code.
 int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& options = {});

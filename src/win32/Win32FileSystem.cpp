@@ -1,7 +1,12 @@
 #include "win32/Win32FileSystem.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <ntsecapi.h>
 
+#include <cstdint>
+
+#include "platform/PartialFileName.h"
 #include "platform/ServiceFailures.h"
 #include "win32/Utf16.h"
 #include "win32/Win32Environment.h"
@@ -135,18 +140,37 @@ void Win32FileSystem::DeleteFile(const std::string& path, bool force) {
     writable.keep();
 }
 
-std::unique_ptr<platform::BinaryFile> Win32FileSystem::createBinaryFile(const std::string& path) {
-    const std::wstring widePath = widen(path);
-    if (widePath.empty()) {
-        throw systemFailure(ERROR_PATH_NOT_FOUND, kCannotCreateFile, path);
+platform::PartialFile Win32FileSystem::createPartialFile(const std::string& destination) {
+    const std::wstring wideDestination = widen(destination);
+    if (isFolder(attributesOf(wideDestination))) {
+        throw destinationIsFolder(destination);
+    }
+    if (wideDestination.empty() || wideDestination.back() == L'\\' ||
+        wideDestination.back() == L'/') {
+        throw systemFailure(ERROR_PATH_NOT_FOUND, kCannotSaveDestination, destination);
     }
     QuietDriveErrors quiet;
-    UniqueHandle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        throw systemFailure(GetLastError(), kCannotCreateFile, path);
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < platform::kPartialFileAttempts &&
+                          (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+         ++attempt) {
+        std::uint64_t random = 0;
+        if (!RtlGenRandom(&random, sizeof random)) {
+            throw systemFailure(GetLastError(), kCannotSaveDestination, destination);
+        }
+        std::string path = platform::partialFileName(destination, random);
+        // A new file only, never an entry placed there before, and nobody
+        // else writes it while it fills.
+        UniqueHandle file(
+            CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file.valid()) {
+            // Its failures name the file the user asked for.
+            return {makeBinaryFile(std::move(file), destination), std::move(path)};
+        }
+        error = GetLastError();
     }
-    return makeBinaryFile(std::move(file), path);
+    throw systemFailure(error, kCannotSaveDestination, destination);
 }
 
 void Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {

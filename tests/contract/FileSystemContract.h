@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BufferedTextStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "support/FailureNumber.h"
@@ -57,6 +58,18 @@ TYPED_TEST_P(FileSystemContract, TextIsReadLineByLineWhateverTheLineBreaks) {
               (std::vector<std::string>{longLine, longLine}));
 }
 
+// No settings file comes near these sizes; reading one that does would cost
+// what its size asks for.
+TYPED_TEST_P(FileSystemContract, TextBeyondTheSizeOfASettingsFileIsRefused) {
+    const std::size_t line = platform::BufferedTextStream::kMaxLineBytes;
+    const std::size_t file = platform::BufferedTextStream::kMaxFileBytes;
+    EXPECT_EQ(this->lines(std::string(line, 'q') + "\n")[0].size(), line);
+    for (const std::string& bytes :
+         {std::string(line + 1, 'q'), "a=1\n" + std::string(file - 4, '\n') + "b=2"}) {
+        EXPECT_EQ(failureNumber([&] { this->lines(bytes); }), platform::errors::kOverflow);
+    }
+}
+
 TYPED_TEST_P(FileSystemContract, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd) {
     auto& s = this->s;
     s.write("a.ini", "x\r\n\r\ny");
@@ -102,14 +115,15 @@ TYPED_TEST_P(FileSystemContract, DeletionRespectsReadOnlyFilesUnlessForced) {
     EXPECT_TRUE(s.exists("carpeta"));
 }
 
-TYPED_TEST_P(FileSystemContract, BinaryFileTakesBytesAndReplacesAReadOnlyDestination) {
+TYPED_TEST_P(FileSystemContract, APartialFileTakesBytesAndReplacesAReadOnlyDestination) {
     auto& s = this->s;
     s.writeReadOnly("Quibrant_Setup.exe", "viejo");
     std::string bytes;
     for (int i = 0; i < 200000; ++i) {
         bytes += static_cast<char>(i % 251);
     }
-    auto file = s.files.createBinaryFile(s.path("parcial"));
+    platform::PartialFile partial = s.files.createPartialFile(s.path("Quibrant_Setup.exe"));
+    auto& file = partial.file;
     for (std::size_t at = 0; at < bytes.size(); at += 1024) {
         file->write(bytes.data() + at, std::min<std::size_t>(1024, bytes.size() - at));
     }
@@ -118,19 +132,38 @@ TYPED_TEST_P(FileSystemContract, BinaryFileTakesBytesAndReplacesAReadOnlyDestina
     file->close();
     failureNumber([&] { file->write("x", 1); });
 
-    s.files.replaceFile(s.path("parcial"), s.path("Quibrant_Setup.exe"));
+    s.files.replaceFile(partial.path, s.path("Quibrant_Setup.exe"));
     EXPECT_EQ(s.read("Quibrant_Setup.exe"), bytes);
-    EXPECT_FALSE(s.exists("parcial"));
+    EXPECT_FALSE(s.files.FileExists(partial.path));
     EXPECT_FALSE(s.readOnly("Quibrant_Setup.exe"));
 }
 
-TYPED_TEST_P(FileSystemContract, CreatingAFileEmptiesAnOlderOne) {
+// Beside the destination under a fresh name each time, and whatever is there
+// already (the user's own file, one placed by someone else) stays as it is.
+TYPED_TEST_P(FileSystemContract, APartialFileIsAlwaysANewFileBesideTheDestination) {
     auto& s = this->s;
-    s.write("parcial", std::string(5000, 'v'));
-    auto file = s.files.createBinaryFile(s.path("parcial"));
-    file->write("nuevo", 5);
-    file->close();
-    EXPECT_EQ(s.read("parcial"), "nuevo");
+    s.write("Quibrant_Setup.exe", "viejo");
+    s.write("Quibrant_Setup.exe.descarga", "del usuario");
+    const std::string destination = s.path("Quibrant_Setup.exe");
+    platform::PartialFile first = s.files.createPartialFile(destination);
+    platform::PartialFile second = s.files.createPartialFile(destination);
+    for (const platform::PartialFile* partial : {&first, &second}) {
+        EXPECT_EQ(partial->path.rfind(destination + ".", 0), 0u) << partial->path;
+        EXPECT_TRUE(s.files.FileExists(partial->path));
+        partial->file->close();
+    }
+    EXPECT_NE(first.path, second.path);
+    EXPECT_NE(first.path, s.path("Quibrant_Setup.exe.descarga"));
+    EXPECT_EQ(s.read("Quibrant_Setup.exe"), "viejo");
+    EXPECT_EQ(s.read("Quibrant_Setup.exe.descarga"), "del usuario");
+}
+
+TYPED_TEST_P(FileSystemContract, NoPartialFileIsMadeForAFolder) {
+    auto& s = this->s;
+    s.makeFolder("Setup");
+    EXPECT_EQ(failureNumber([&] { s.files.createPartialFile(s.path("Setup")); }),
+              platform::errors::kPathFileAccessError);
+    EXPECT_TRUE(s.files.FolderExists(s.path("Setup")));
 }
 
 TYPED_TEST_P(FileSystemContract, AReplacementWithoutASourceLeavesTheDestinationAsItWas) {
@@ -143,9 +176,11 @@ TYPED_TEST_P(FileSystemContract, AReplacementWithoutASourceLeavesTheDestinationA
 
 REGISTER_TYPED_TEST_SUITE_P(
     FileSystemContract, QueriesTellFilesFromFoldersAndAnswerFalseForWhatIsMissing,
-    TextIsReadLineByLineWhateverTheLineBreaks, AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd,
-    OnlyExistingFilesOpenAndAClosedStreamReadsNoMore, DeletionRespectsReadOnlyFilesUnlessForced,
-    BinaryFileTakesBytesAndReplacesAReadOnlyDestination, CreatingAFileEmptiesAnOlderOne,
+    TextIsReadLineByLineWhateverTheLineBreaks, TextBeyondTheSizeOfASettingsFileIsRefused,
+    AtEndOfLineIsTrueOnAnEmptyLineAndAtTheEnd, OnlyExistingFilesOpenAndAClosedStreamReadsNoMore,
+    DeletionRespectsReadOnlyFilesUnlessForced,
+    APartialFileTakesBytesAndReplacesAReadOnlyDestination,
+    APartialFileIsAlwaysANewFileBesideTheDestination, NoPartialFileIsMadeForAFolder,
     AReplacementWithoutASourceLeavesTheDestinationAsItWas);
 
 // What the services that work on a real disk do besides; the fake keeps no
@@ -169,7 +204,7 @@ TYPED_TEST_P(DiskFileSystemContract, CreateFolderMakesExactlyThatFolder) {
 
 TYPED_TEST_P(DiskFileSystemContract, NoFileIsCreatedInAFolderThatDoesNotExist) {
     auto& s = this->s;
-    EXPECT_EQ(failureNumber([&] { s.files.createBinaryFile(s.path("falta/x.exe")); }),
+    EXPECT_EQ(failureNumber([&] { s.files.createPartialFile(s.path("falta/x.exe")); }),
               platform::errors::kPathNotFound);
     EXPECT_FALSE(s.exists("falta"));
 }

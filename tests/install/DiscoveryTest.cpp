@@ -141,6 +141,20 @@ TEST_F(DiscoveryTest, UnreadableIniFileLeavesTheDefaultSilently) {
     EXPECT_TRUE(f.messages.shown.empty());
 }
 
+// An ini file no installation writes: no server location is taken from it.
+TEST_F(DiscoveryTest, AnIniFileNoInstallationWritesLeavesTheDefault) {
+    const std::string key = "UBICACIONSERVIDOR=" + path({"S:", "Server"});
+    for (const std::string& ini :
+         {std::string(70000, 'x') + "\n" + key, std::string(1100000, '\n') + key,
+          key + std::string(1, '\0') + "Otro"}) {
+        SCOPED_TRACE(ini.size());
+        installWithIni(ini);
+        EXPECT_EQ(discover(), kDefault);
+    }
+    EXPECT_EQ(count("CreateFolder " + path({"S:", "Server", "Setup"})), 0);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
 TEST_F(DiscoveryTest, FailingProbeEndsTheScanWithTheDefault) {
     const std::string ini = "UBICACIONSERVIDOR=" + path({"S:", "Server"});
     f.fs().failing.insert(path({"e:", "Quibrant7"}));

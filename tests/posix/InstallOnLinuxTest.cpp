@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "LinuxSystem.h"
@@ -105,6 +106,35 @@ TEST(DesktopShortcutOnLinuxTest, AMissingDesktopIsCreatedForTheShortcut) {
         const std::string link =
             s.path(std::string(c.desktop) + "/Instalar Actualización Quibrant 6.lnk");
         EXPECT_EQ(s.readLink(link).target, s.windowsPath(installer)) << c.desktop;
+    }
+}
+
+// When the cause is known, the user reads it instead of the notice about the
+// system's security, and the shortcut still follows.
+using LaunchOnLinuxTest = InstallContract<LinuxSystem>;
+
+TEST_F(LaunchOnLinuxTest, AKnownCauseIsToldBeforeTheShortcut) {
+    const struct {
+        const char* file;
+        const char* bytes;
+        const char* said;
+    } cases[] = {
+        {"Quibrant_Setup.exe", "MZ", "Instale el paquete \"wine\""},
+        {"instalar", "no es un programa\n", "(No es un programa que se pueda ejecutar)"},
+    };
+    const std::string path = std::getenv("PATH");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        s.variables.set("PATH", s / "bin");
+        s.write(std::string("dl/") + c.file, c.bytes, 0755);
+        f.messages.shown.clear();
+        runInstaller(s / "dl/" + c.file);
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_NE(f.messages.shown[0].text.find(c.said), std::string::npos)
+            << f.messages.shown[0].text;
+        s.variables.set("PATH", path);
+        EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
+        EXPECT_EQ(s.readLink(s.path(desktopLink())).target, s.windowsPath(s.path("dl/") + c.file));
     }
 }
 

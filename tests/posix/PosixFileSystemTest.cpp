@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "LinuxSystem.h"
 #include "contract/FileSystemContract.h"
@@ -52,6 +55,58 @@ TEST_F(PosixFileSystemTest, SystemDriveRootIsDriveCOrTheHomeFolder) {
     EXPECT_EQ(fs.systemDriveRoot(), s / "prefix/dosdevices/c:/");
     PosixFileSystem withoutWine(WinePaths(s / "nada"), s / "home");
     EXPECT_EQ(withoutWine.systemDriveRoot(), s / "home/");
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST_F(PosixFileSystemTest, APartialFileIsTheUsersAloneUntilComplete) {
+    const mode_t mask = ::umask(027);
+    platform::PartialFile partial = fs.createPartialFile(s / "Quibrant_Setup.exe");
+    EXPECT_EQ(modeOf(partial.path), 0600u);
+    partial.file->close();
+    EXPECT_EQ(modeOf(partial.path), 0640u);
+    ::umask(mask);
+}
+
+// A link at the destination's name is replaced itself; the file it points
+// to is not written.
+TEST_F(PosixFileSystemTest, ALinkAtTheDestinationIsReplacedNotWrittenThrough) {
+    s.write("ajeno.exe", "de otra persona");
+    s.link(s / "ajeno.exe", "Quibrant_Setup.exe");
+    platform::PartialFile partial = fs.createPartialFile(s / "Quibrant_Setup.exe");
+    partial.file->write("nuevo", 5);
+    partial.file->close();
+    fs.replaceFile(partial.path, s / "Quibrant_Setup.exe");
+    EXPECT_EQ(s.read("ajeno.exe"), "de otra persona");
+    EXPECT_EQ(s.read("Quibrant_Setup.exe"), "nuevo");
+    EXPECT_FALSE(std::filesystem::is_symlink(s / "Quibrant_Setup.exe"));
+}
+
+// Root writes anywhere, so the refusal is tried by an ordinary user in a
+// child process.
+TEST_F(PosixFileSystemTest, AFolderTheUserCannotWriteInIsRefused) {
+    s.makeFolder("ajena");
+    ASSERT_EQ(::chmod(s.root.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((s / "ajena").c_str(), 0555), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(10);
+        }
+        ::_exit(failureNumber([&] { fs.createPartialFile(s / "ajena/Quibrant_Setup.exe"); }) ==
+                        platform::errors::kPermissionDenied
+                    ? 0
+                    : 11);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(std::filesystem::is_empty(s / "ajena"));
 }
 
 }  // namespace

@@ -60,11 +60,23 @@ TEST_F(PosixProcessTest, WindowsProgramsGoThroughWineWhenItIsInstalled) {
     EXPECT_EQ(s.read("dl/argumentos.txt"), "msiexec /i ./Quibrant.msi\n");
 }
 
-TEST_F(PosixProcessTest, AWindowsProgramWithoutWineFails) {
-    s.variables.set("PATH", s / "bin");
+// Empty and relative PATH entries would name the installer's folder, where
+// whoever placed the installer could place a wine of their own.
+TEST_F(PosixProcessTest, OnlyAWineInAnAbsoluteFolderRuns) {
+    s.write("dl/wine", "#!/bin/sh\necho plantado > plantado.txt\n", 0755);
     s.write("dl/Quibrant_Setup.exe", "MZ");
+    s.write("dl/bin/wine", "#!/bin/sh\necho plantado > plantado.txt\n", 0755);
     ASSERT_EQ(chdir((s / "dl").c_str()), 0);
-    failureNumber([&] { process.startProgram("Quibrant_Setup.exe"); });
+
+    s.variables.set("PATH", "::.:bin");
+    EXPECT_EQ(failureNumber([&] { process.startProgram("Quibrant_Setup.exe"); }),
+              platform::errors::kProgramKindUnsupported);
+
+    s.write("bin/wine", kRecordingWine, 0755);
+    s.variables.set("PATH", ":.:bin:" + (s / "bin"));
+    process.startProgram("Quibrant_Setup.exe");
+    ASSERT_TRUE(s.waitFor("dl/argumentos.txt"));
+    EXPECT_FALSE(s.exists("dl/plantado.txt"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "contract/ShellContract.h"
 #include "platform/Failure.h"
 #include "posix/ShellLinkWriter.h"
+#include "support/FailureNumber.h"
 
 namespace quibrant::test {
 
@@ -60,7 +61,34 @@ TEST(ShellLinkWriterTest, LnkinfoReadsBackEveryPartIncludingAccents) {
     EXPECT_EQ(fields["Volume name"], "C:\\");
 }
 
+// Sizes past the format's 16-bit fields are refused, never cut short into a
+// link that points elsewhere.
+TEST(ShellLinkWriterTest, PartsTooLongForTheFormatAreRefused) {
+    std::string deep = "C:";
+    for (int i = 0; i < 1600; ++i) {
+        deep += "\\a";
+    }
+    posix::ShellLink deepTarget;
+    deepTarget.target.path = deep + "\\Quibrant_Setup.exe";
+    posix::ShellLink longArguments;
+    longArguments.target.path = "C:\\Quibrant_Setup.exe";
+    longArguments.arguments = std::string(70000, 'x');
+    for (const posix::ShellLink* link : {&deepTarget, &longArguments}) {
+        EXPECT_EQ(failureNumber([&] { posix::shellLinkBytes(*link); }),
+                  platform::errors::kBadFileNameOrNumber);
+    }
+}
+
 class PosixShellTest : public ShellContract<LinuxSystem> {};
+
+TEST_F(PosixShellTest, ALinkTooLongForTheFormatIsNotWritten) {
+    s.write("dl/Quibrant_Setup.exe", "MZ");
+    auto shortcut = s.shells.createObject("WScript.Shell")->CreateShortCut(s / "enlace.lnk");
+    shortcut->setProperty("TargetPath", s / "dl/Quibrant_Setup.exe");
+    shortcut->setProperty("Arguments", std::string(70000, 'x'));
+    EXPECT_EQ(failureNumber([&] { shortcut->Save(); }), platform::errors::kBadFileNameOrNumber);
+    EXPECT_FALSE(s.exists("enlace.lnk"));
+}
 
 TEST_F(PosixShellTest, TheLinkRecordsTheTargetsSize) {
     s.write("dl/Quibrant_Setup.exe", "MZ");

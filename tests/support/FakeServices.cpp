@@ -5,6 +5,8 @@
 
 #include "platform/BufferedTextStream.h"
 #include "platform/Failure.h"
+#include "platform/PartialFileName.h"
+#include "platform/ServiceFailures.h"
 
 namespace quibrant::test {
 
@@ -175,11 +177,19 @@ void FakeFileSystem::DeleteFile(const std::string& path, bool force) {
     files.erase(found);
 }
 
-std::unique_ptr<platform::BinaryFile> FakeFileSystem::createBinaryFile(const std::string& path) {
-    calls.push_back("createBinaryFile " + path);
-    failIfListed(path);
+platform::PartialFile FakeFileSystem::createPartialFile(const std::string& destination) {
+    calls.push_back("createPartialFile " + destination);
+    if (folders.count(destination) != 0) {
+        throw platform::failures::destinationIsFolder(destination);
+    }
+    // A folder listed as failing is one nobody may write in.
+    failIfListed(destination.substr(0, destination.find_last_of("/\\")));
+    std::string path;
+    do {
+        path = platform::partialFileName(destination, ++partialFiles);
+    } while (files.count(path) != 0);
     files[path] = File{};
-    return std::make_unique<FakeBinaryFile>(*this, path);
+    return {std::make_unique<FakeBinaryFile>(*this, path), path};
 }
 
 void FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,13 +62,15 @@ class FakeFileSystem : public platform::FileSystem {
     std::optional<std::size_t> diskSpace;
     // Raw-byte files whose closing fails, as a last flush to a full disk would.
     std::set<std::string> failingClose;
+    // Partial files made so far; the next one's name follows from it.
+    std::uint64_t partialFiles = 0;
 
     bool FolderExists(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& path) override;
     void CreateFolder(const std::string& path) override;
     void DeleteFile(const std::string& path, bool force) override;
-    std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string& path) override;
+    platform::PartialFile createPartialFile(const std::string& destination) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     std::string mapPath(const std::string& path) override { return path; }
     std::string systemDriveRoot() override { return driveRoot; }

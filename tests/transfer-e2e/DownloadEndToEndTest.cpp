@@ -1,6 +1,7 @@
 #include <QElapsedTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include "EventLoop.h"
 #include "TestServers.h"
 #include "posix/PosixSignatureCheck.h"
+#include "platform/ServiceFailures.h"
+#include "posix/PosixFailure.h"
 #include "posix/SteadyClock.h"
 #include "transfer-contract/FailureReports.h"
 
@@ -55,7 +58,7 @@ void expectCleanFailure(DownloadFixture& f) {
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(readFile(f.destination()) == kOldInstaller);
-    EXPECT_FALSE(exists(f.destination() + ".descarga"));
+    EXPECT_FALSE(partialFileIn(f.folder()));
 }
 
 TEST_F(DownloadEndToEndTest, SavesEverySizeByteForByteAndHandsItOver) {
@@ -72,7 +75,7 @@ TEST_F(DownloadEndToEndTest, SavesEverySizeByteForByteAndHandsItOver) {
 
         EXPECT_TRUE(f.ended());
         EXPECT_TRUE(readFile(f.destination()) == servedFile(name));
-        EXPECT_FALSE(exists(f.destination() + ".descarga"));
+        EXPECT_FALSE(partialFileIn(f.folder()));
         EXPECT_FALSE(f.Timer1.isEnabled());
         ASSERT_EQ(f.shells.saved.size(), 1u);
         EXPECT_EQ(f.lastMessage(), kDownloaded);
@@ -162,11 +165,18 @@ TEST_F(DownloadEndToEndTest, ReportsEveryBadAnswerAndLeavesTheOldInstaller) {
     }
 }
 
-// Wraps the real file system but sends the partial file to /dev/full, where
-// every write fails for want of space.
+// Wraps the real file system, but every write to the partial file fails for
+// want of space.
 class FullDiskFiles : public platform::FileSystemFactory {
   public:
     std::unique_ptr<platform::FileSystem> createFileSystem() override {
+        class FullFile : public platform::BinaryFile {
+          public:
+            void write(const char*, std::size_t) override {
+                throw posix::systemFailure(ENOSPC, platform::failures::kCannotWrite, "");
+            }
+            void close() override {}
+        };
         class FullDisk : public platform::FileSystem {
           public:
             explicit FullDisk(std::unique_ptr<platform::FileSystem> real)
@@ -180,8 +190,8 @@ class FullDiskFiles : public platform::FileSystemFactory {
             void DeleteFile(const std::string& p, bool force) override {
                 real_->DeleteFile(p, force);
             }
-            std::unique_ptr<platform::BinaryFile> createBinaryFile(const std::string&) override {
-                return real_->createBinaryFile("/dev/full");
+            platform::PartialFile createPartialFile(const std::string& destination) override {
+                return {std::make_unique<FullFile>(), real_->createPartialFile(destination).path};
             }
             void replaceFile(const std::string& from, const std::string& to) override {
                 real_->replaceFile(from, to);
@@ -196,35 +206,84 @@ class FullDiskFiles : public platform::FileSystemFactory {
     }
 };
 
-TEST_F(DownloadEndToEndTest, ReportsADestinationThatCannotBeWritten) {
-    {
-        SCOPED_TRACE("a full disk");
-        FullDiskFiles fullDisk;
+TEST_F(DownloadEndToEndTest, ReportsAFullDisk) {
+    FullDiskFiles fullDisk;
+    DownloadFixture f(nginx->baseUrl());
+    f.useFileSystems(fullDisk);
+    f.open();
+    writeFile(f.destination(), kOldInstaller);
+    f.download(nginx->baseUrl(), "big.bin");
+    ASSERT_TRUE(f.runToOutcome());
+    expectCleanFailure(f);
+    EXPECT_THAT(f.lastMessage(), HasSubstr("espacio"));
+}
+
+// Told on the click itself, before anything is asked of the server.
+TEST_F(DownloadEndToEndTest, ADestinationThatCannotBeWrittenIsToldAtOnce) {
+    struct Case {
+        const char* name;
+        const char* destination;
+        const char* description;
+    };
+    const Case cases[] = {
+        {"a folder", "carpeta", "El destino indicado es una carpeta"},
+        {"a missing folder", "falta/Quibrant6_Setup.exe", "No existe el archivo o la carpeta"},
+        {"below a file", "archivo/Quibrant6_Setup.exe", "no es una carpeta"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         DownloadFixture f(nginx->baseUrl());
-        f.useFileSystems(fullDisk);
         f.open();
-        writeFile(f.destination(), kOldInstaller);
-        f.download(nginx->baseUrl(), "big.bin");
-        ASSERT_TRUE(f.runToOutcome());
-        expectCleanFailure(f);
-        EXPECT_THAT(f.lastMessage(), HasSubstr("espacio"));
-    }
-    {
-        SCOPED_TRACE("a folder that is a file");
-        DownloadFixture f(nginx->baseUrl());
-        f.open();
-        writeFile(f.folder() + "carpeta", "no soy una carpeta");
-        f.Text2.setText(f.folder() + "carpeta/Quibrant6_Setup.exe");
+        ASSERT_EQ(::mkdir((f.folder() + "carpeta").c_str(), 0755), 0);
+        writeFile(f.folder() + "archivo", "no soy una carpeta");
+        f.Text2.setText(f.folder() + c.destination);
         f.download(nginx->baseUrl(), "f1024.bin");
-        ASSERT_TRUE(f.runToOutcome());
-        EXPECT_FALSE(f.ended());
+
+        EXPECT_EQ(f.inet.URL(), "");
         EXPECT_TRUE(f.Frame2.isEnabled());
+        EXPECT_FALSE(f.Timer1.isEnabled());
         ASSERT_EQ(f.messages.shown.size(), 1u);
-        // The user is told of the file they chose, never of the partial one.
-        EXPECT_EQ(f.lastMessage(), "No se pudo crear el archivo: " + f.folder() +
-                                       "carpeta/Quibrant6_Setup.exe (Una parte de la ruta no "
-                                       "es una carpeta)");
-        EXPECT_TRUE(readFile(f.folder() + "carpeta") == "no soy una carpeta");
+        EXPECT_THAT(f.lastMessage(), HasSubstr(c.description));
+        EXPECT_THAT(f.lastMessage(), HasSubstr(f.folder() + c.destination));
+        EXPECT_TRUE(readFile(f.folder() + "archivo") == "no soy una carpeta");
+        EXPECT_FALSE(partialFileIn(f.folder()));
+        EXPECT_FALSE(partialFileIn(f.folder() + "carpeta"));
+    }
+}
+
+// Whatever waits at the name a partial file once had (a link to someone
+// else's file, a file placed there in advance, or a user's own file of that
+// name) is neither written, nor emptied, nor removed, whether the download
+// succeeds or fails.
+TEST_F(DownloadEndToEndTest, NothingPlacedBesideTheDestinationIsTouched) {
+    constexpr const char* kVictim = "datos de otra persona";
+    for (const bool link : {true, false}) {
+        for (const char* path : {"f8192.bin", "status/404"}) {
+            SCOPED_TRACE(std::string(link ? "a link, " : "a file, ") + path);
+            const bool fails = std::string(path).rfind("status/", 0) == 0;
+            DownloadFixture f(fails ? scripted->https("/") : nginx->baseUrl());
+            f.open();
+            writeFile(f.destination(), kOldInstaller);
+            const std::string planted = f.destination() + ".descarga";
+            const std::string victim = f.folder() + "victima";
+            writeFile(victim, kVictim);
+            if (link) {
+                ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+            } else {
+                writeFile(planted, kVictim);
+            }
+            f.download(fails ? scripted->https("/") : nginx->baseUrl(), path);
+            ASSERT_TRUE(f.runToOutcome());
+
+            EXPECT_EQ(f.ended(), !fails);
+            EXPECT_TRUE(readFile(f.destination()) ==
+                        (fails ? std::string(kOldInstaller) : servedFile(path)));
+            EXPECT_TRUE(readFile(planted) == kVictim);
+            EXPECT_TRUE(readFile(victim) == kVictim);
+            struct stat info {};
+            ASSERT_EQ(::lstat(planted.c_str(), &info), 0);
+            EXPECT_EQ(S_ISLNK(info.st_mode), link);
+        }
     }
 }
 
@@ -304,7 +363,7 @@ TEST_F(DownloadEndToEndTest, TheWatchdogCountsOneByteAsNothing) {
     EXPECT_EQ(f.lastMessage(), kTimeOut);
     // Nothing was put under the installer's name, and the partial file is gone.
     EXPECT_FALSE(exists(f.destination()));
-    EXPECT_FALSE(exists(f.destination() + ".descarga"));
+    EXPECT_FALSE(partialFileIn(f.folder()));
 }
 
 TEST_F(DownloadEndToEndTest, TheWatchdogStopsForGoodOnceDataFlows) {

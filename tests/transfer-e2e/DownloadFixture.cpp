@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -113,6 +114,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 bool exists(const std::string& path) {
     return std::ifstream(path).good();
+}
+
+bool partialFileIn(const std::string& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 9 && name.compare(name.size() - 9, 9, ".descarga") == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace quibrant::test

@@ -78,5 +78,7 @@ class DownloadFixture : public FormFixture {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
+// Whether a download's partial file is in the folder, whatever its name.
+bool partialFileIn(const std::string& folder);
 
 }  // namespace quibrant::test

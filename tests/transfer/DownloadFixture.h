@@ -13,7 +13,6 @@ namespace quibrant::test {
 class DownloadFixture : public ::testing::Test {
   protected:
     static constexpr const char* kDestination = "/home/user/Quibrant_Setup.exe";
-    static constexpr const char* kPartial = "/home/user/Quibrant_Setup.exe.descarga";
 
     FormFixture f;
 
@@ -44,6 +43,16 @@ class DownloadFixture : public ::testing::Test {
     }
 
     bool hasFile(const std::string& path) { return f.fs().files.count(path) != 0; }
+    // Whether a partial file of the destination's is still there.
+    bool partialFileLeft() {
+        const std::string prefix = std::string(kDestination) + ".";
+        for (const auto& entry : f.fs().files) {
+            if (entry.first.rfind(prefix, 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
     const transfer::ProgressBar& bar() { return f.form->progressBar(); }
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,17 +89,45 @@ TEST_F(StartDownloadTest, ComposesTheAddressFromTheFileAndFolderBoxes) {
     }
 }
 
-TEST_F(StartDownloadTest, ARequestThatCannotBeIssuedGivesTheWindowBack) {
-    f.Inet1.failExecute = true;
+struct StartFailure {
+    const char* name;
+    std::function<void(FormFixture&)> arrange;
+    std::string description;
+};
+
+class StartFailureTest : public DownloadFixture,
+                         public ::testing::WithParamInterface<StartFailure> {};
+
+// Told on the click, before anything is fetched, with the window given back
+// and nothing left on disk.
+TEST_P(StartFailureTest, GivesTheWindowBackAtOnce) {
+    f.fs().files[kDestination].bytes = "older installer";
+    GetParam().arrange(f);
     f.form->Command1_Click();
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "No se pudo enviar la petición.");
+    EXPECT_EQ(f.messages.shown[0].text, GetParam().description);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(f.Frame2.isEnabled());
     EXPECT_FALSE(f.Frame1.isVisible());
     EXPECT_FALSE(f.Timer1.isEnabled());
+    EXPECT_FALSE(partialFileLeft());
+    EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
+    const auto& calls = f.Inet1.calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "Execute GET"), f.Inet1.failExecute ? 1 : 0);
 }
+
+const StartFailure kStartFailures[] = {
+    {"RequestNotIssued", [](FormFixture& f) { f.Inet1.failExecute = true; },
+     "No se pudo enviar la petición."},
+    {"NoDestination", [](FormFixture& f) { f.Text2.setText(""); },
+     "No se indicó el archivo de destino."},
+    {"FolderNotWritable", [](FormFixture& f) { f.fs().failing.insert("/home/user"); },
+     "Permiso denegado: /home/user"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Start, StartFailureTest, ::testing::ValuesIn(kStartFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quibrant::test

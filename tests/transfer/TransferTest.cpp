@@ -22,7 +22,7 @@ TEST_P(CompleteDownloadTest, SavesTheBodyWholeAndHandsItOver) {
     // What the user sees when told that the file is there.
     f.messages.whileOpen = [&] {
         EXPECT_EQ(f.fs().files[kDestination].bytes, bytes);
-        EXPECT_FALSE(hasFile(kPartial));
+        EXPECT_FALSE(partialFileLeft());
         EXPECT_FALSE(f.Timer1.isEnabled());
         EXPECT_FALSE(f.Frame1.isVisible());
         EXPECT_EQ(bar().value(), 0.0f);
@@ -143,7 +143,7 @@ TEST_F(DownloadFixture, ACounterAtItsLimitFailsOnceAndKeepsItsValue) {
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(f.Frame2.isEnabled());
-    EXPECT_FALSE(hasFile(kPartial));
+    EXPECT_FALSE(partialFileLeft());
     EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
 }
 
@@ -160,7 +160,7 @@ TEST_F(DownloadFixture, ClosingTheWindowMidTransferLeavesNothingHalfDone) {
     EXPECT_EQ(f.Inet1.chunkCalls, 3);
     EXPECT_EQ(f.Inet1.cancels, 1);
     EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_FALSE(hasFile(kPartial));
+    EXPECT_FALSE(partialFileLeft());
     EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
 }
 

@@ -40,7 +40,7 @@ class WatchdogTest : public DownloadFixture {
         EXPECT_EQ(f.messages.shown.back().icon, platform::MessageIcon::Critical);
         EXPECT_FALSE(f.Timer1.isEnabled());
         EXPECT_GE(f.Inet1.cancels, 1);
-        EXPECT_FALSE(hasFile(kPartial));
+        EXPECT_FALSE(partialFileLeft());
         EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
     }
 };

@@ -71,7 +71,7 @@ run Command2 download
 grep -q '|Archivo descargado correctamente$' "$work/messages-download.txt" ||
     fail "no confirmation of the download"
 cmp "$destination" "$installer" || fail "the downloaded file differs from the served one"
-[ ! -e "$destination.descarga" ] || fail "the partial file was left behind"
+! compgen -G "$destination.*.descarga" > /dev/null || fail "the partial file was left behind"
 shortcut=$(ls "$WINEPREFIX"/drive_c/users/*/Desktop/"$shortcut_name" 2>/dev/null | head -n 1)
 [ -n "$shortcut" ] || fail "no shortcut on the desktop"
 lnkinfo "$shortcut" > "$work/lnkinfo.log" 2>&1 || fail "lnkinfo cannot read the shortcut"
