@@ -128,10 +128,12 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
         {"stall/rest", 2, ""},
         {"reset/new", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
         {"reset/new-part", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
-        {"reset/whole", 2, "La descarga se interrumpió: se perdió la conexión con el servidor"},
+        {"reset/whole", 2,
+         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
         {"close/whole", 2, "La descarga se interrumpió: se recibieron 100000 de 300000 bytes."},
         // Three resumes after the first request, each broken again.
-        {"reset/drop", 4, "La descarga se interrumpió: se perdió la conexión con el servidor"},
+        {"reset/drop", 4,
+         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
     };
     for (const Case& c : cases) {
         const std::string path = "/resume/" + c.path + size;
