@@ -130,7 +130,9 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
         {"reset/new-part", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
         {"reset/whole", 2,
          "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
-        {"close/whole", 2, "La descarga se interrumpió: se recibieron 100000 de 300000 bytes."},
+        {"close/whole", 2,
+         "La descarga se interrumpió: el servidor cerró la conexión antes de terminar; se "
+         "recibieron 100000 de 300000 bytes."},
         // Three resumes after the first request, each broken again.
         {"reset/drop", 4,
          "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
