@@ -10,10 +10,9 @@
 #include "posix/PosixProcess.h"
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
+#include "qt/CurlTransfer.h"
 #include "qt/DownloadWindow.h"
-#include "qt/QtInternetTransfer.h"
 #include "qt/QtMessageBoxes.h"
-#include "qt/TrustedAuthorities.h"
 #include "source/ServerConfig.h"
 
 int main(int argc, char* argv[]) {
@@ -25,7 +24,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     QApplication::setDesktopFileName("quibrant-descarga");
-    qt::trustBuiltInCertificateAuthorities();
 
     posix::PosixEnvironment environment;
     posix::PosixFileSystemFactory fileSystems;
@@ -35,7 +33,7 @@ int main(int argc, char* argv[]) {
 
     const Services services{&environment, &fileSystems, &shells, &process, &clock, &messages};
 
-    qt::QtInternetTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
+    qt::CurlTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
     qt::DownloadWindow window(services, inet);
     window.show();
     return QApplication::exec();
