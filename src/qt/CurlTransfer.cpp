@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "qt/WebAddress.h"
 
@@ -329,9 +330,11 @@ void CurlTransfer::waitForData() {
         loop.quit();
     });
     stall.start(stallTimeout_);
-    waiting_ = &loop;
+    // A piece asked for while another wait runs (a handler that reads from
+    // inside the events of the first) nests; the outer wait comes back next.
+    QEventLoop* const outer = std::exchange(waiting_, &loop);
     loop.exec();
-    waiting_ = nullptr;
+    waiting_ = outer;
 
     // The window may have cancelled or replaced the request while its events ran.
     if (cancelled_ || generation != generation_ || !request_) {
