@@ -28,7 +28,14 @@ void CurlMulti::DeleteLater::operator()(QSocketNotifier* notifier) const {
     notifier->deleteLater();
 }
 
-CurlMulti::CurlMulti(DoneHandler onDone) : onDone_(std::move(onDone)), multi_(curl_multi_init()) {
+CURLM* CurlMulti::start() {
+    // libcurl's global set-up is not safe to race with other threads; the
+    // first component does it, on the window's thread, once for the program.
+    static const CURLcode globalSetUp = curl_global_init(CURL_GLOBAL_DEFAULT);
+    return globalSetUp == CURLE_OK ? curl_multi_init() : nullptr;
+}
+
+CurlMulti::CurlMulti(DoneHandler onDone) : onDone_(std::move(onDone)), multi_(start()) {
     if (!multi_) {
         throw std::bad_alloc();
     }

@@ -47,6 +47,7 @@ class CurlMulti {
         Notifier write;
     };
 
+    static CURLM* start();
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socketData);
     static int onTimer(CURLM* multi, long timeoutMs, void* self);
     void watch(curl_socket_t socket, int what);
