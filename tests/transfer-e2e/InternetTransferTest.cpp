@@ -82,20 +82,25 @@ using CurlTransferTest = TransferContract<CurlTransferTraits>;
 // Users behind a company proxy reach the server through it, as the
 // environment names it. The request names a host that only the test proxy
 // knows (it leads every name to 127.0.0.1), and whose certificate
-// the test authority signed.
+// the test authority signed. A host that "no_proxy" names is reached directly.
 TEST_F(CurlTransferTest, GoesThroughTheProxyTheSystemNames) {
     const ScriptedServer& server = *CurlTransferTraits::scripted();
     qputenv("https_proxy", QByteArray::fromStdString(server.http("")));
-    qunsetenv("no_proxy");
+    qputenv("no_proxy", "127.0.0.1");
     qunsetenv("NO_PROXY");
     const auto inet = make();
     Download download(*inet);
     download.start("https://otro-servidor.example:" + std::to_string(server.otherHostPort()) +
                    "/ok/2000");
     ASSERT_TRUE(download.run());
+    Download direct(*inet);
+    direct.start(server.https("/ok/10"));
+    ASSERT_TRUE(direct.run());
     qunsetenv("https_proxy");
+    qunsetenv("no_proxy");
     EXPECT_EQ(countOf(download.states, State::kError), 0);
     EXPECT_TRUE(download.body == pattern(2000));
+    EXPECT_TRUE(direct.body == pattern(10));
 
     Download count(*inet);
     count.start(server.https("/tunnels"));
