@@ -1,4 +1,4 @@
-// Measures one download through the program's real path: the Qt Network
+// Measures one download through the program's real path: the libcurl
 // component, the form's piece loop and the real widgets (run it under the
 // offscreen platform), with the real Linux file system. Prints one line:
 //   bytes=<n> seconds=<s> mbps=<MB/s> peak_rss_kib=<k>
@@ -21,8 +21,8 @@
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
+#include "qt/CurlTransfer.h"
 #include "qt/DownloadWindow.h"
-#include "qt/QtInternetTransfer.h"
 #include "qt/TrustedAuthorities.h"
 
 namespace {
@@ -95,8 +95,9 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QFile authority(argv[2]);
-    if (!authority.open(QIODevice::ReadOnly) ||
-        qt::trustCertificateAuthorities(authority.readAll()) == 0) {
+    const std::string pem =
+        authority.open(QIODevice::ReadOnly) ? authority.readAll().toStdString() : "";
+    if (qt::CertificateAuthorities(pem).empty()) {
         std::fprintf(stderr, "no se pudo leer la autoridad %s\n", argv[2]);
         return 66;
     }
@@ -113,7 +114,8 @@ int main(int argc, char* argv[]) {
     const Services services{&environment, &fileSystems, &shells,    &process,
                             &clock,       &messages,    &signatures};
 
-    qt::QtInternetTransfer inet(server.MainServerBaseUrl);
+    // The mirror's authority, trusted as a build would trust its own.
+    qt::CurlTransfer inet(server.MainServerBaseUrl, {"", pem});
     qt::DownloadWindow window(services, inet, server);
     window.show();
     const std::string code = argv[3];

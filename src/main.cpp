@@ -11,10 +11,9 @@
 #include "posix/PosixShell.h"
 #include "posix/PosixSignatureCheck.h"
 #include "posix/SteadyClock.h"
+#include "qt/CurlTransfer.h"
 #include "qt/DownloadWindow.h"
-#include "qt/QtInternetTransfer.h"
 #include "qt/QtMessageBoxes.h"
-#include "qt/TrustedAuthorities.h"
 #include "source/ServerConfig.h"
 
 int main() {
@@ -31,7 +30,6 @@ int main() {
     QApplication app(toolkitArgc, toolkitArgv);
     QApplication::setApplicationName(kAppTitle);
     QApplication::setDesktopFileName("quibrant-descarga");
-    qt::trustBuiltInCertificateAuthorities();
 
     posix::PosixEnvironment environment;
     posix::PosixFileSystemFactory fileSystems;
@@ -43,7 +41,7 @@ int main() {
     const Services services{&environment, &fileSystems, &shells,    &process,
                             &clock,       &messages,    &signatures};
 
-    qt::QtInternetTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
+    qt::CurlTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
     qt::DownloadWindow window(services, inet);
     window.show();
     return QApplication::exec();

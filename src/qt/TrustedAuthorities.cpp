@@ -1,27 +1,56 @@
 #include "qt/TrustedAuthorities.h"
 
-#include <QSslCertificate>
-#include <QSslConfiguration>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 #include "qt/BuiltInAuthorities.h"
 
 namespace quibrant::qt {
 
-void trustBuiltInCertificateAuthorities() {
-    trustCertificateAuthorities(QByteArray(kBuiltInAuthoritiesPem));
+namespace {
+
+struct FreeBio {
+    void operator()(BIO* bio) const { BIO_free(bio); }
+};
+
+}  // namespace
+
+void CertificateAuthorities::FreeCertificate::operator()(X509* certificate) const {
+    X509_free(certificate);
 }
 
-int trustCertificateAuthorities(const QByteArray& pem) {
-    const QList<QSslCertificate> authorities = QSslCertificate::fromData(pem, QSsl::Pem);
-    if (authorities.isEmpty()) {
-        return 0;
+CertificateAuthorities::CertificateAuthorities(const std::string& pem) {
+    if (pem.empty()) {
+        return;
     }
-    // Added to the default configuration, not set on it: setting the list
-    // would drop the system's own authorities.
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.addCaCertificates(authorities);
-    QSslConfiguration::setDefaultConfiguration(configuration);
-    return static_cast<int>(authorities.size());
+    const std::unique_ptr<BIO, FreeBio> bio(
+        BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    while (bio) {
+        X509* certificate = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr);
+        if (certificate == nullptr) {
+            break;
+        }
+        certificates_.emplace_back(certificate);
+    }
+    // Reading stops at the end of the text with an error on OpenSSL's queue;
+    // left there, it would be blamed on the next secure connection.
+    ERR_clear_error();
+}
+
+void CertificateAuthorities::addTo(SSL_CTX* context) const {
+    X509_STORE* store = SSL_CTX_get_cert_store(context);
+    for (const auto& certificate : certificates_) {
+        // The store takes its own reference; a certificate already there
+        // (the same authority installed on the system) is not an error.
+        X509_STORE_add_cert(store, certificate.get());
+    }
+    ERR_clear_error();
+}
+
+TrustedAuthorities TrustedAuthorities::builtIn() {
+    return {"", kBuiltInAuthoritiesPem};
 }
 
 }  // namespace quibrant::qt

@@ -293,6 +293,27 @@ TYPED_TEST_P(TransferContract, ARequestCancelledBeforeItsAnswerSaysNothingMore) 
     EXPECT_EQ(countOf(download.states, State::kResponseCompleted), 1);
 }
 
+// Cancelled just as the answer arrives (the watchdog firing then): what the
+// component had already queued for the request never reaches the handler.
+TYPED_TEST_P(TransferContract, NothingOfACancelledRequestIsNotifiedAfterCancel) {
+    const auto inet = this->make();
+    typename TestFixture::Download download(*inet);
+    bool cancelled = false;
+    std::vector<std::int16_t> afterCancel;
+    inet->onStateChanged([&](std::int16_t state) {
+        if (cancelled) {
+            afterCancel.push_back(state);
+        } else if (state == State::kResponseReceived) {
+            cancelled = true;
+            inet->Cancel();
+        }
+    });
+    download.start(this->trusted("/ok/3000"));
+    ASSERT_TRUE(TypeParam::runUntil([&] { return cancelled; }, kWaitMs));
+    this->runFor(500);
+    EXPECT_THAT(afterCancel, ::testing::IsEmpty());
+}
+
 // The credentials answer a challenge of the main server over HTTPS, and no
 // other: not another host name, not another port, not plain HTTP, not twice.
 TYPED_TEST_P(TransferContract, GivesTheCredentialsOnlyToTheMainServerOverHttps) {
@@ -438,6 +459,7 @@ REGISTER_TYPED_TEST_SUITE_P(TransferContract,
                             FailsABodyCutShortWithTheBytesReceived, FailsABodyThatStalls,
                             CancelEndsAWaitingPieceAndANewRequestStartsClean,
                             ARequestCancelledBeforeItsAnswerSaysNothingMore,
+                            NothingOfACancelledRequestIsNotifiedAfterCancel,
                             GivesTheCredentialsOnlyToTheMainServerOverHttps,
                             FollowsSecureRedirectsAndRefusesOnesToPlainHttp,
                             RaisesOnlyTheErrorStateWhenNoAnswerComes, RefusesWhatItCannotRequest,

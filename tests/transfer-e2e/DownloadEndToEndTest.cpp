@@ -293,7 +293,7 @@ TEST_F(DownloadEndToEndTest, NothingPlacedBesideTheDestinationIsTouched) {
 TEST_F(DownloadEndToEndTest, TellsEveryFailureAtOnceInItsOwnWords) {
     // Qt Network reports every refused certificate as a failed handshake, and
     // a server's orderly close over TLS as a cut.
-    const ReportingSystem linux{"127.0.0.1", true, false, false, false};
+    const ReportingSystem linux{"127.0.0.1", true, true, true, false};
     for (const FailureReport& report : failureReports(linux)) {
         std::string server = scripted->https("");
         switch (report.server) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "EventLoop.h"
+#include "TestServers.h"
 
 namespace quibrant::test {
 
@@ -20,7 +21,7 @@ std::string RecordingProcess::listName(const std::string& path, bool) {
 }
 
 DownloadFixture::DownloadFixture(const std::string& serverBaseUrl)
-    : inet(serverBaseUrl), serverBaseUrl_(serverBaseUrl) {
+    : inet(serverBaseUrl, testAuthorities()), serverBaseUrl_(serverBaseUrl) {
     if (!dir_.isValid()) {
         throw std::runtime_error("no temporary folder");
     }

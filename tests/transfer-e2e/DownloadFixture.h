@@ -7,7 +7,7 @@
 #include <string>
 
 #include "posix/PosixFileSystem.h"
-#include "qt/QtInternetTransfer.h"
+#include "qt/CurlTransfer.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {
@@ -60,7 +60,7 @@ class DownloadFixture : public FormFixture {
     // What the last message box said, "" when none was shown.
     std::string lastMessage() const;
 
-    qt::QtInternetTransfer inet;
+    qt::CurlTransfer inet;
     RecordingProcess realProcess;
 
   private:

@@ -5,19 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "EventLoop.h"
 #include "TestServers.h"
-#include "qt/QtInternetTransfer.h"
+#include "qt/CurlTransfer.h"
 #include "transfer-contract/TransferContract.h"
 
 namespace quibrant::test {
 namespace {
 
-// The Qt Network component against test_server.py and nginx.
-struct QtTransferTraits {
-    using Component = qt::QtInternetTransfer;
+// The libcurl component against test_server.py and nginx.
+struct CurlTransferTraits {
+    using Component = qt::CurlTransfer;
 
     static void startServers() {
         scripted() = std::make_unique<ScriptedServer>();
@@ -28,7 +29,7 @@ struct QtTransferTraits {
         nginx().reset();
     }
     static std::unique_ptr<Component> make(const std::string& mainServerBaseUrl) {
-        return std::make_unique<Component>(mainServerBaseUrl);
+        return std::make_unique<Component>(mainServerBaseUrl, testAuthorities());
     }
     static std::string url(Server server, const std::string& path) {
         const ScriptedServer& s = *scripted();
@@ -74,32 +75,72 @@ struct QtTransferTraits {
     }
 };
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, TransferContract, QtTransferTraits);
+INSTANTIATE_TYPED_TEST_SUITE_P(Curl, TransferContract, CurlTransferTraits);
 
-using QtTransferTest = TransferContract<QtTransferTraits>;
+using CurlTransferTest = TransferContract<CurlTransferTraits>;
 
-// Users behind a company proxy reach the server through it. Qt never sends
-// loopback addresses to a proxy, so the request names a host that only the
-// test proxy knows (it leads every name to 127.0.0.1), and whose certificate
-// the test authority signed.
-TEST_F(QtTransferTest, GoesThroughTheProxyTheSystemNames) {
-    const ScriptedServer& server = *QtTransferTraits::scripted();
+// Users behind a company proxy reach the server through it, as the
+// environment names it. The request names a host that only the test proxy
+// knows (it leads every name to 127.0.0.1), and whose certificate
+// the test authority signed. A host that "no_proxy" names is reached directly.
+TEST_F(CurlTransferTest, GoesThroughTheProxyTheSystemNames) {
+    const ScriptedServer& server = *CurlTransferTraits::scripted();
     qputenv("https_proxy", QByteArray::fromStdString(server.http("")));
-    qunsetenv("no_proxy");
+    qputenv("no_proxy", "127.0.0.1");
     qunsetenv("NO_PROXY");
     const auto inet = make();
     Download download(*inet);
     download.start("https://otro-servidor.example:" + std::to_string(server.otherHostPort()) +
                    "/ok/2000");
     ASSERT_TRUE(download.run());
+    Download direct(*inet);
+    direct.start(server.https("/ok/10"));
+    ASSERT_TRUE(direct.run());
     qunsetenv("https_proxy");
+    qunsetenv("no_proxy");
     EXPECT_EQ(countOf(download.states, State::kError), 0);
     EXPECT_TRUE(download.body == pattern(2000));
+    EXPECT_TRUE(direct.body == pattern(10));
 
     Download count(*inet);
     count.start(server.https("/tunnels"));
     ASSERT_TRUE(count.run());
     EXPECT_EQ(count.body, "1");
+}
+
+// What a request that got no answer reports, and an authority built in for
+// a mirror vouching for the mirror's host alone: the same server under
+// another name is refused as untrusted.
+TEST_F(CurlTransferTest, SaysWhyNoAnswerCameAndTrustsTheBuiltInAuthorityForTheMainServerOnly) {
+    struct Case {
+        Server main;
+        Server asked;
+        bool builtInOnly;
+        std::optional<transfer::TransferFault> fault;
+    };
+    using Fault = transfer::TransferFault;
+    for (const Case& c :
+         {Case{Server::kTrusted, Server::kTrusted, true, std::nullopt},
+          Case{Server::kOtherName, Server::kOtherName, true, std::nullopt},
+          Case{Server::kTrusted, Server::kOtherName, true, Fault::kCertificateUntrusted},
+          Case{Server::kTrusted, Server::kUntrusted, false, Fault::kCertificateUntrusted},
+          Case{Server::kTrusted, Server::kOtherHost, false, Fault::kCertificateWrongHost},
+          Case{Server::kTrusted, Server::kClosed, false, Fault::kConnectionRefused}}) {
+        const std::string asked = url(c.asked, "/ok/100");
+        SCOPED_TRACE(asked);
+        const std::string pem = testAuthorities().everyHostPem;
+        qt::CurlTransfer inet(url(c.main, "/"),
+                              c.builtInOnly ? qt::TrustedAuthorities{"", pem} : testAuthorities());
+        Download download(inet);
+        download.start(asked);
+        ASSERT_TRUE(download.run());
+        EXPECT_EQ(download.ended, !c.fault);
+        if (c.fault) {
+            const std::string host = c.asked == Server::kOtherName ? "localhost" : "127.0.0.1";
+            EXPECT_EQ(inet.requestFailure().description(),
+                      transfer::transferFailure(*c.fault, host).description());
+        }
+    }
 }
 
 }  // namespace

@@ -4,19 +4,18 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 #include <QtGlobal>
 
+#include <netinet/in.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "qt/TrustedAuthorities.h"
 
 namespace quibrant::test {
 
@@ -27,18 +26,34 @@ void dieWithParent(QProcess& process) {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
+sockaddr_in loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    return address;
+}
+
 int freePort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = loopback(0);
+    socklen_t size = sizeof address;
+    const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                       ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+    ::close(probe);
+    if (!bound) {
         throw std::runtime_error("no free port");
     }
-    return probe.serverPort();
+    return ntohs(address.sin_port);
 }
 
 bool accepts(int port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-    return socket.waitForConnected(200);
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = loopback(port);
+    const bool connected =
+        ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return connected;
 }
 
 // The mirror helper of the scripts writes the configuration, so that it is
@@ -92,11 +107,19 @@ void prepareTestNetwork() {
          {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
         qunsetenv(name);
     }
-    QFile authority(pkiFolder() + "/ca.pem");
-    if (!authority.open(QIODevice::ReadOnly) ||
-        qt::trustCertificateAuthorities(authority.readAll()) != 1) {
-        throw std::runtime_error("cannot read the test certificate authority");
-    }
+}
+
+qt::TrustedAuthorities testAuthorities() {
+    static const std::string pem = [] {
+        QFile authority(pkiFolder() + "/ca.pem");
+        if (!authority.open(QIODevice::ReadOnly) ||
+            qt::CertificateAuthorities(authority.readAll().toStdString()).size() != 1) {
+            throw std::runtime_error("cannot read the test certificate authority");
+        }
+        authority.seek(0);
+        return authority.readAll().toStdString();
+    }();
+    return {pem, ""};
 }
 
 NginxServer::NginxServer() {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "qt/TrustedAuthorities.h"
+
 namespace quibrant::test {
 
 // Where the test certificate authority, the certificates and the served
@@ -16,9 +18,12 @@ QString pkiFolder();
 std::string servedFile(const std::string& name);
 // The bytes the scriptable server sends for its first `size` body bytes.
 std::string pattern(std::size_t size);
-// Trusts the test certificate authority and keeps requests off any proxy
-// set in the environment; call once before the first request.
+// Keeps requests off any proxy set in the environment; call once before the
+// first request.
 void prepareTestNetwork();
+// The test certificate authority, trusted for every host as if the system
+// held it: the tests' servers go by several names.
+qt::TrustedAuthorities testAuthorities();
 
 // nginx serving pkiFolder()/www over HTTPS on 127.0.0.1, for the life of the
 // object. It dies with the test process even when the test crashes.
