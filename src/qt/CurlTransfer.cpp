@@ -24,11 +24,6 @@ bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-transfer::BodyHeaders bodyHeaders(const HttpAnswer& answer) {
-    return {answer.status, answer.header("Content-Length"), answer.header("Content-Range"),
-            answer.header("ETag"), answer.header("Last-Modified")};
-}
-
 bool offersBasic(const std::string& challenge) {
     std::string lower(challenge);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -385,47 +380,11 @@ bool CurlTransfer::waitForData(std::chrono::milliseconds limit) {
     if (cancelled_ || generation != generation_) {
         fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
+    // A read nested in those events may have ended the body already.
+    if (failure_) {
+        throw *failure_;
+    }
     return !stalled;
-}
-
-void CurlTransfer::resumeAfterBreak(platform::Failure withoutResume) {
-    if (!version_ || resumes_ >= transfer::kMostResumes || received_ >= version_->length) {
-        fail(std::move(withoutResume));
-    }
-    ++resumes_;
-    lastBreak_.emplace(std::move(withoutResume));
-    dropRequest();
-    ended_ = false;
-    outcome_ = CurlOutcome{};
-    resuming_ = true;
-    verdict_.reset();
-
-    // A server that has just dropped the connection is given a moment; the
-    // window's events run meanwhile, and a cancel ends the wait at once.
-    const auto until =
-        std::chrono::steady_clock::now() + transfer::resumeWait(resumes_, resumeWait_);
-    for (auto now = std::chrono::steady_clock::now(); now < until;
-         now = std::chrono::steady_clock::now()) {
-        waitForData(std::chrono::ceil<std::chrono::milliseconds>(until - now));
-    }
-
-    // Asked afresh, with the first request's rule for trust and credentials.
-    CurlRequest::Setup setup = setupFor(answerUrl_);
-    for (const auto& [name, value] : transfer::resumeRequestHeaders(*version_, received_)) {
-        setup.headers.push_back(name + ": " + value);
-    }
-    hops_ = 0;
-    credentialsGiven_ = false;
-    issue(std::move(setup));
-}
-
-void CurlTransfer::refuseResumed() {
-    const bool changed = verdict_ == transfer::ResumeVerdict::kChanged;
-    dropRequest();
-    if (changed) {
-        fail(transfer::brokenBody(transfer::TransferFault::kChangedOnServer, bodyProgress(), ""));
-    }
-    fail(std::move(*lastBreak_));
 }
 
 void CurlTransfer::fail(platform::Failure failure) {

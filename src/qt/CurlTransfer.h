@@ -92,6 +92,8 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     void resumeAfterBreak(platform::Failure withoutResume);
     // The answer to a request for the rest is not the rest: throws.
     [[noreturn]] void refuseResumed();
+    // What an answer's head says about the body it carries.
+    static transfer::BodyHeaders bodyHeaders(const HttpAnswer& answer);
     void makeRoom();
     [[noreturn]] void fail(platform::Failure failure);
     transfer::BodyProgress bodyProgress() const;
