@@ -77,6 +77,12 @@ void CurlTransfer::Execute(const std::string& operation) {
     received_ = 0;
     pos_ = 0;
     end_ = 0;
+    version_.reset();
+    answerUrl_.clear();
+    resumes_ = 0;
+    resuming_ = false;
+    verdict_.reset();
+    lastBreak_.reset();
     issue(setupFor(address->url));
 }
 
@@ -140,7 +146,17 @@ void CurlTransfer::onHeadersComplete() {
     if (next_) {
         return;
     }
+    if (resuming_) {
+        // Judged before a byte of it arrives; GetChunk acts on the verdict.
+        verdict_ = transfer::judgeResumed(*version_, received_, bodyHeaders(answer));
+        if (waiting_ != nullptr) {
+            waiting_->quit();
+        }
+        return;
+    }
     answer_ = answer;
+    answerUrl_ = request_->setup().url;
+    version_ = transfer::resumableBody(bodyHeaders(answer));
     // The caller reads the whole body from inside this notification, with
     // events flowing; it goes through the queue like every other state.
     raise(kResponseCompleted);
@@ -169,13 +185,20 @@ std::optional<CurlRequest::Setup> CurlTransfer::nextHop() const {
     if (!there || (here->secure() && !there->secure())) {
         return std::nullopt;
     }
-    return setupFor(there->url);
+    CurlRequest::Setup setup = setupFor(there->url);
+    // A request for the rest asks for the same range wherever it is sent.
+    setup.headers = request_->setup().headers;
+    return setup;
 }
 
 std::size_t CurlTransfer::onBody(const char* data, std::size_t size) {
-    if (!answer_) {
+    if (!answer_ || next_) {
         // The body of an answer that leads on (a redirect, a challenge).
         return size;
+    }
+    if (resuming_ && verdict_ != transfer::ResumeVerdict::kContinues) {
+        // Not a byte of another body joins this one: the transfer stops.
+        return 0;
     }
     if (buffer_.size() < kBufferSize) {
         buffer_.resize(kBufferSize);
@@ -199,7 +222,7 @@ void CurlTransfer::onDone(CURL* easy, CURLcode result) {
     if (!request_ || easy != request_->handle()) {
         return;
     }
-    if (next_ && !answer_) {
+    if (next_) {
         ++hops_;
         credentialsGiven_ = credentialsGiven_ || next_->withCredentials;
         issue(std::move(*next_));
@@ -234,6 +257,11 @@ void CurlTransfer::onDone(CURL* easy, CURLcode result) {
 }
 
 void CurlTransfer::raise(std::int16_t state) {
+    if (resuming_) {
+        // The caller heard of one request and one answer; asking for the
+        // rest of the body is the component's own business.
+        return;
+    }
     const std::uint64_t generation = generation_;
     QMetaObject::invokeMethod(
         &context_,
@@ -292,13 +320,26 @@ std::string_view CurlTransfer::GetChunk(std::int16_t size) {
         if (ended_ && !answer_) {
             fail(requestFailure());
         }
+        if (resuming_ && verdict_ && *verdict_ != transfer::ResumeVerdict::kContinues) {
+            refuseResumed();
+        }
+        if (ended_ && resuming_ && !verdict_) {
+            // The server could not be reached again: the body broke as before.
+            resumeAfterBreak(std::move(*lastBreak_));
+            continue;
+        }
         if (ended_) {
             if (outcome_.result != CURLE_OK) {
-                fail(transfer::brokenBody(faultOf(outcome_), bodyProgress(), ""));
+                resumeAfterBreak(transfer::brokenBody(faultOf(outcome_), bodyProgress(), ""));
+                continue;
             }
             return {};
         }
-        waitForData();
+        if (!waitForData(stallTimeout_) && pos_ == end_ && !ended_) {
+            platform::Failure stalled = transfer::stalledBody(stallTimeout_, bodyProgress());
+            dropRequest();
+            resumeAfterBreak(std::move(stalled));
+        }
     }
 }
 
@@ -318,7 +359,7 @@ void CurlTransfer::makeRoom() {
     multi_->resume(request_->handle());
 }
 
-void CurlTransfer::waitForData() {
+bool CurlTransfer::waitForData(std::chrono::milliseconds limit) {
     const std::uint64_t generation = generation_;
     QEventLoop loop;
     QTimer stall;
@@ -328,7 +369,7 @@ void CurlTransfer::waitForData() {
         stalled = true;
         loop.quit();
     });
-    stall.start(stallTimeout_);
+    stall.start(limit);
     // A piece asked for while another wait runs (a handler that reads from
     // inside the events of the first) nests; the outer wait comes back next.
     QEventLoop* const outer = std::exchange(waiting_, &loop);
@@ -336,14 +377,14 @@ void CurlTransfer::waitForData() {
     waiting_ = outer;
 
     // The window may have cancelled or replaced the request while its events ran.
-    if (cancelled_ || generation != generation_ || !request_) {
+    if (cancelled_ || generation != generation_) {
         fail(transfer::transferFailure(transfer::TransferFault::kCancelled));
     }
-    if (stalled && pos_ == end_ && !ended_) {
-        platform::Failure failure = transfer::stalledBody(stallTimeout_, bodyProgress());
-        dropRequest();
-        fail(std::move(failure));
+    // A read nested in those events may have ended the body already.
+    if (failure_) {
+        throw *failure_;
     }
+    return !stalled;
 }
 
 void CurlTransfer::fail(platform::Failure failure) {

@@ -16,6 +16,7 @@
 #include "qt/CurlMulti.h"
 #include "qt/CurlRequest.h"
 #include "qt/TrustedAuthorities.h"
+#include "transfer/Resume.h"
 #include "transfer/TransferFailures.h"
 #include "transfer/TransferSettings.h"
 
@@ -30,6 +31,11 @@ namespace quibrant::qt {
 // raised as the component's state numbers through the window's event queue,
 // its body handed out in small pieces from a bounded buffer, so that memory
 // stays flat whatever the file's size.
+//
+// A body whose connection breaks (a reset, a close before the announced
+// length, a stall) is asked for again from where it broke, and joined only
+// when the server sends the rest of the same file; the caller sees one
+// uninterrupted body and hears of one answer.
 class CurlTransfer final : public transfer::TransferSettings, private CurlRequest::Listener {
   public:
     // `mainServerBaseUrl` is the only origin that may receive the user name
@@ -54,6 +60,8 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     std::int64_t bufferedBytes() const { return static_cast<std::int64_t>(end_ - pos_); }
 
     void setStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
+    // The wait before the first resume of a broken body; each further one doubles.
+    void setResumeWait(std::chrono::milliseconds wait) { resumeWait_ = wait; }
 
   private:
     // CurlRequest::Listener: called from inside libcurl.
@@ -74,9 +82,18 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     void dropRequest();
     // Queues a state notification for the current request.
     void raise(std::int16_t state);
-    // Blocks, with events flowing, until the body has bytes, has ended, is
-    // cancelled or has delivered nothing for the stall timeout.
-    void waitForData();
+    // Runs events until something of the request wakes it or `limit` runs
+    // out (then false). Throws when the request is cancelled or replaced
+    // meanwhile.
+    bool waitForData(std::chrono::milliseconds limit);
+    // The connection broke and `withoutResume` is how the body ends if it is
+    // not resumed: thrown when it cannot be, else the rest is asked for after
+    // a wait.
+    void resumeAfterBreak(platform::Failure withoutResume);
+    // The answer to a request for the rest is not the rest: throws.
+    [[noreturn]] void refuseResumed();
+    // What an answer's head says about the body it carries.
+    static transfer::BodyHeaders bodyHeaders(const HttpAnswer& answer);
     void makeRoom();
     [[noreturn]] void fail(platform::Failure failure);
     transfer::BodyProgress bodyProgress() const;
@@ -89,6 +106,7 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     CertificateAuthorities everyHost_;
     CertificateAuthorities mainServerOnly_;
     std::chrono::milliseconds stallTimeout_ = transfer::kStallLimit;
+    std::chrono::milliseconds resumeWait_ = transfer::kFirstResumeWait;
 
     // Per request. The generation tells a queued notification whether its
     // request is still the current one.
@@ -106,6 +124,19 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     std::optional<platform::Failure> failure_;
     std::int64_t received_ = 0;
     QEventLoop* waiting_ = nullptr;
+
+    // Per body. The first answer (`answer_`) is the one the caller reads,
+    // whatever was resumed after it.
+    std::optional<transfer::BodyVersion> version_;
+    // Where the first answer came from: the rest is asked for there.
+    std::string answerUrl_;
+    int resumes_ = 0;
+    // The current request asks for the rest: it raises no states, and its
+    // answer joins the body only once judged the rest of the same file.
+    bool resuming_ = false;
+    std::optional<transfer::ResumeVerdict> verdict_;
+    // How the last break would have ended the body, had it not been resumed.
+    std::optional<platform::Failure> lastBreak_;
 
     // The body between the network and the pieces handed out: filled at
     // `end_` by libcurl, handed out from `pos_`.

@@ -11,6 +11,7 @@
 #include "EventLoop.h"
 #include "TestServers.h"
 #include "qt/CurlTransfer.h"
+#include "transfer-contract/ResumeContract.h"
 #include "transfer-contract/TransferContract.h"
 
 namespace quibrant::test {
@@ -76,6 +77,7 @@ struct CurlTransferTraits {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Curl, TransferContract, CurlTransferTraits);
+INSTANTIATE_TYPED_TEST_SUITE_P(Curl, ResumeContract, CurlTransferTraits);
 
 using CurlTransferTest = TransferContract<CurlTransferTraits>;
 
