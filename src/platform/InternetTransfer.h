@@ -55,10 +55,10 @@ class InternetTransfer {
     // "" when the response does not carry it.
     virtual std::string GetHeader(const std::string& name) = 0;
 
-    // Status of the final response (after redirects), e.g. 200, and its reason
-    // phrase. 0 while no response has arrived.
+    // Status of the final response (after redirects), e.g. 200; 0 while no
+    // response has arrived. The server's reason phrase is never shown, so the
+    // component does not keep it.
     virtual int responseCode() const = 0;
-    virtual std::string responseReason() const = 0;
 
     // Why the request ended without any answer (no connection, an unknown
     // host, a refused certificate, a redirect refused), in the user's words;

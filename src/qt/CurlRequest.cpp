@@ -116,14 +116,11 @@ void CurlRequest::readHeaderLine(std::string line) {
         headersComplete_ = false;
         const std::size_t codeAt = line.find(' ');
         if (codeAt != std::string::npos) {
-            const std::size_t reasonAt = line.find(' ', codeAt + 1);
-            const std::string code = line.substr(codeAt + 1, reasonAt - codeAt - 1);
+            const std::size_t codeEnd = line.find(' ', codeAt + 1);
+            const std::string code = line.substr(codeAt + 1, codeEnd - codeAt - 1);
             if (code.size() == 3 && std::all_of(code.begin(), code.end(),
                                                 [](char c) { return c >= '0' && c <= '9'; })) {
                 answer_.status = std::stoi(code);
-            }
-            if (reasonAt != std::string::npos) {
-                answer_.reason = platform::trimBlanks(line.substr(reasonAt + 1));
             }
         }
         listener_.onAnswerStarted();

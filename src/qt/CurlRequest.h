@@ -14,7 +14,6 @@ namespace quibrant::qt {
 // What one HTTP answer said: its status line and its headers.
 struct HttpAnswer {
     int status = 0;
-    std::string reason;
     std::vector<std::pair<std::string, std::string>> headers;
 
     // The header's value, names compared without regard to case; repeated

@@ -285,10 +285,6 @@ int CurlTransfer::responseCode() const {
     return answer_ ? answer_->status : 0;
 }
 
-std::string CurlTransfer::responseReason() const {
-    return answer_ ? answer_->reason : "";
-}
-
 platform::Failure CurlTransfer::requestFailure() const {
     if (cancelled_ || !ended_) {
         return transfer::transferFailure(transfer::TransferFault::kCancelled);

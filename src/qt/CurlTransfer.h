@@ -51,7 +51,6 @@ class CurlTransfer final : public transfer::TransferSettings, private CurlReques
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
     int responseCode() const override;
-    std::string responseReason() const override;
     platform::Failure requestFailure() const override;
     std::string_view GetChunk(std::int16_t size) override;
     void Cancel() override;

@@ -42,7 +42,6 @@ WinInetAnswer readAnswer(HINTERNET request) {
                        nullptr)) {
         answer.status = static_cast<int>(status);
     }
-    answer.reason = narrow(queryText(request, HTTP_QUERY_STATUS_TEXT));
     const std::string raw = narrow(queryText(request, HTTP_QUERY_RAW_HEADERS_CRLF));
     // The first line is the status line; a repeated header reads as one,
     // its values joined the way HTTP allows.

@@ -13,7 +13,6 @@ namespace quibrant::win32 {
 struct WinInetAnswer {
     // 0 when no status line came at all.
     int status = 0;
-    std::string reason;
     // A header sent more than once appears once, its values joined by ", ".
     std::vector<std::pair<std::string, std::string>> headers;
 };

@@ -141,11 +141,6 @@ int WinInetTransfer::responseCode() const {
     return first ? first->status : 0;
 }
 
-std::string WinInetTransfer::responseReason() const {
-    const auto first = answer();
-    return first ? first->reason : "";
-}
-
 std::string WinInetTransfer::lastFailure() const {
     return request_ ? request_->failureDescription() : "";
 }

@@ -45,7 +45,6 @@ class WinInetTransfer final : public transfer::TransferSettings {
     void Execute(const std::string& operation) override;
     std::string GetHeader(const std::string& name) override;
     int responseCode() const override;
-    std::string responseReason() const override;
     std::string_view GetChunk(std::int16_t size) override;
     void Cancel() override;
 

@@ -222,7 +222,6 @@ TEST_F(WindowHostTest, ARefusedAnswerGivesTheWindowBack) {
     EXPECT_TRUE(f.Frame1.isVisible());
     EXPECT_FALSE(f.Frame2.isEnabled());
     f.Inet1.status = 404;
-    f.Inet1.reason = "Not Found";
     f.Inet1.raise(platform::InternetTransfer::kResponseCompleted);
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_FALSE(f.Frame1.isVisible());

@@ -58,7 +58,6 @@ class FakeInternetTransfer : public platform::InternetTransfer {
         return "";
     }
     int responseCode() const override { return status; }
-    std::string responseReason() const override { return reason; }
     platform::Failure requestFailure() const override {
         return platform::Failure(platform::errors::kTransferFailed, requestFailureText);
     }
@@ -93,7 +92,6 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     // Sets a complete response: 200, "Content-length" and the body.
     void respond(std::string bytes) {
         status = 200;
-        reason = "OK";
         headers["Content-Length"] = std::to_string(bytes.size());
         body = std::move(bytes);
         delivered_ = 0;
@@ -108,7 +106,6 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     std::map<std::string, std::string> headers;
     std::string body;
     int status = 0;
-    std::string reason;
     std::size_t pieceSize = 1024;
     std::optional<std::size_t> failAfter;
     bool failExecute = false;

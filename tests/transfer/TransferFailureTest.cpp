@@ -92,14 +92,12 @@ const FailureCase kCases[] = {
     {"NotFound",
      [](FakeInternetTransfer& inet, FakeFileSystem&) {
          inet.status = 404;
-         inet.reason = "Not Found";
      },
      "El servidor respondió 404: el instalador no está en el servidor. Consulte con su "
      "proveedor."},
     {"ServerError",
      [](FakeInternetTransfer& inet, FakeFileSystem&) {
          inet.status = 500;
-         inet.reason = "Internal Server Error";
      },
      "El servidor respondió 500: falló al enviar el instalador. Vuelva a intentarlo más tarde."},
     {"ShortBody",
