@@ -7,15 +7,14 @@ namespace quibrant::install {
 
 void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
                     const std::string& destination) {
+    requireVendorSignature(signatures, destination, Vetted::AtDestination);
     const std::size_t separator = destination.rfind(platform::kSep);
     if (separator == std::string::npos) {
-        requireVendorSignature(signatures, destination, Vetted::AtDestination);
         process.startProgram(destination);
         return;
     }
     process.changeDrive(destination.front());
     process.changeDirectory(destination.substr(0, separator + 1));
-    requireVendorSignature(signatures, destination, Vetted::AtDestination);
     process.startProgram(destination.substr(separator + 1));
 }
 
