@@ -3,15 +3,15 @@
 #include <memory>
 
 #include "app/DownloadForm.h"
-#include "win32/DownloadWindow.h"
-#include "win32/Win32Clock.h"
-#include "win32/Win32Environment.h"
-#include "win32/Win32FileSystem.h"
-#include "win32/Win32MessageBoxes.h"
-#include "win32/Win32Process.h"
-#include "win32/Win32Shell.h"
-#include "win32/Win32SignatureCheck.h"
-#include "win32/WinInetTransfer.h"
+#include "win32/services/Win32Clock.h"
+#include "win32/services/Win32Environment.h"
+#include "win32/services/Win32FileSystem.h"
+#include "win32/services/Win32MessageBoxes.h"
+#include "win32/services/Win32Process.h"
+#include "win32/services/Win32Shell.h"
+#include "win32/services/Win32SignatureCheck.h"
+#include "win32/window/DownloadWindow.h"
+#include "win32/wininet/WinInetTransfer.h"
 
 namespace quibrant::win32 {
 namespace {

@@ -3,7 +3,7 @@
 #include "ServicesSystem.h"
 #include "contract/FileSystemContract.h"
 #include "support/FailureNumber.h"
-#include "win32/Win32Handles.h"
+#include "win32/services/Win32Handles.h"
 
 namespace quibrant::test {
 

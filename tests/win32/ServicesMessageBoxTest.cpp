@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/DownloadForm.h"
-#include "win32/Utf16.h"
-#include "win32/Win32MessageBoxes.h"
+#include "win32/services/Utf16.h"
+#include "win32/services/Win32MessageBoxes.h"
 
 namespace quibrant::test {
 namespace {

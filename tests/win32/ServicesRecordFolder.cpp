@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "win32/Utf16.h"
+#include "win32/services/Utf16.h"
 
 int wmain() {
     wchar_t folder[32768];

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <vector>
 
-#include "win32/Win32Handles.h"
+#include "win32/services/Win32Handles.h"
 
 namespace quibrant::test {
 

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "contract/System.h"
-#include "win32/Utf16.h"
-#include "win32/Win32Environment.h"
-#include "win32/Win32FileSystem.h"
-#include "win32/Win32Process.h"
-#include "win32/Win32Shell.h"
+#include "win32/services/Utf16.h"
+#include "win32/services/Win32Environment.h"
+#include "win32/services/Win32FileSystem.h"
+#include "win32/services/Win32Process.h"
+#include "win32/services/Win32Shell.h"
 
 namespace quibrant::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "contract/SignatureContract.h"
-#include "win32/Win32SignatureCheck.h"
+#include "win32/services/Win32SignatureCheck.h"
 
 namespace quibrant::test {
 namespace {

@@ -19,9 +19,9 @@
 
 #include "app/DownloadForm.h"
 #include "platform/MessageBox.h"
-#include "win32/DownloadWindow.h"
 #include "win32/Program.h"
-#include "win32/Utf16.h"
+#include "win32/services/Utf16.h"
+#include "win32/window/DownloadWindow.h"
 
 namespace {
 

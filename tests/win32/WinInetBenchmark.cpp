@@ -14,9 +14,9 @@
 #include <string>
 
 #include "platform/Failure.h"
-#include "win32/Utf16.h"
-#include "win32/WinInetHandle.h"
-#include "win32/WinInetTransfer.h"
+#include "win32/services/Utf16.h"
+#include "win32/wininet/WinInetHandle.h"
+#include "win32/wininet/WinInetTransfer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "WinInetTestSupport.h"
 #include "support/FormFixture.h"
 #include "transfer-contract/FailureReports.h"
-#include "win32/WinInetTransfer.h"
+#include "win32/wininet/WinInetTransfer.h"
 
 namespace quibrant::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "win32/Win32FileSystem.h"
+#include "win32/services/Win32FileSystem.h"
 
 namespace quibrant::test {
 namespace {

@@ -11,7 +11,7 @@
 #include "WinInetTestSupport.h"
 #include "transfer-contract/ResumeContract.h"
 #include "transfer-contract/TransferContract.h"
-#include "win32/WinInetTransfer.h"
+#include "win32/wininet/WinInetTransfer.h"
 
 namespace quibrant::test {
 namespace {

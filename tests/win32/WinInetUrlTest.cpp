@@ -1,11 +1,11 @@
-#include "win32/WinInetUrl.h"
+#include "win32/wininet/WinInetUrl.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "win32/WinInetErrors.h"
+#include "win32/wininet/WinInetErrors.h"
 
 namespace quibrant::win32 {
 namespace {

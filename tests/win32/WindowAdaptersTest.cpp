@@ -8,9 +8,9 @@
 #include "WindowFixture.h"
 #include "app/FormLayout.h"
 #include "support/FormFixture.h"
-#include "win32/Utf16.h"
-#include "win32/Win32Controls.h"
-#include "win32/WindowResources.h"
+#include "win32/services/Utf16.h"
+#include "win32/window/Win32Controls.h"
+#include "win32/window/WindowResources.h"
 
 using quibrant::DownloadFormTestAccess;
 using quibrant::test::paintedColor;

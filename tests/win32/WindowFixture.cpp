@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "win32/Utf16.h"
-#include "win32/WindowHandles.h"
-#include "win32/WindowLayout.h"
+#include "win32/services/Utf16.h"
+#include "win32/window/WindowHandles.h"
+#include "win32/window/WindowLayout.h"
 
 namespace quibrant::test {
 

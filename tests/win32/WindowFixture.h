@@ -10,7 +10,7 @@
 
 #include "support/FakeInternetTransfer.h"
 #include "support/FakeServices.h"
-#include "win32/DownloadWindow.h"
+#include "win32/window/DownloadWindow.h"
 
 namespace quibrant::test {
 

@@ -8,7 +8,7 @@
 
 #include "WindowFixture.h"
 #include "support/FormFixture.h"
-#include "win32/Utf16.h"
+#include "win32/services/Utf16.h"
 
 namespace quibrant::test {
 

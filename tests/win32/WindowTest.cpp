@@ -14,8 +14,8 @@
 #include "app/FormLayout.h"
 #include "source/AccessCodeTable.h"
 #include "support/FormFixture.h"
-#include "win32/Utf16.h"
-#include "win32/WindowLayout.h"
+#include "win32/services/Utf16.h"
+#include "win32/window/WindowLayout.h"
 
 using quibrant::DownloadFormTestAccess;
 using quibrant::test::paintedColor;

@@ -1,0 +1,80 @@
+#include "win32/wininet/WinInetAnswer.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/Text.h"
+#include "win32/services/Utf16.h"
+
+namespace quibrant::win32 {
+namespace {
+
+std::wstring queryText(HINTERNET request, DWORD what) {
+    DWORD bytes = 0;
+    HttpQueryInfoW(request, what, nullptr, &bytes, nullptr);
+    if (bytes == 0) {
+        return L"";
+    }
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, what, text.data(), &bytes, nullptr)) {
+        return L"";
+    }
+    text.resize(bytes / sizeof(wchar_t));
+    return text;
+}
+
+}  // namespace
+
+bool equalHeaderNames(const std::string& first, const std::string& second) {
+    return first.size() == second.size() &&
+           std::equal(first.begin(), first.end(), second.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+WinInetAnswer readAnswer(HINTERNET request) {
+    WinInetAnswer answer;
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                       nullptr)) {
+        answer.status = static_cast<int>(status);
+    }
+    const std::string raw = narrow(queryText(request, HTTP_QUERY_RAW_HEADERS_CRLF));
+    // The first line is the status line; a repeated header reads as one,
+    // its values joined the way HTTP allows.
+    std::size_t line = raw.find("\r\n");
+    while (line != std::string::npos && line + 2 < raw.size()) {
+        const std::size_t start = line + 2;
+        line = raw.find("\r\n", start);
+        const std::string text = raw.substr(start, line == std::string::npos ? line : line - start);
+        const std::size_t colon = text.find(':');
+        if (colon == std::string::npos || colon == 0) {
+            continue;
+        }
+        const std::string name = platform::trimBlanks(text.substr(0, colon));
+        const std::string value = platform::trimBlanks(text.substr(colon + 1));
+        auto same =
+            std::find_if(answer.headers.begin(), answer.headers.end(),
+                         [&](const auto& header) { return equalHeaderNames(header.first, name); });
+        if (same == answer.headers.end()) {
+            answer.headers.emplace_back(name, value);
+        } else {
+            same->second += ", " + value;
+        }
+    }
+    return answer;
+}
+
+std::string headerOf(const WinInetAnswer& answer, const std::string& name) {
+    for (const auto& [key, value] : answer.headers) {
+        if (equalHeaderNames(key, name)) {
+            return value;
+        }
+    }
+    return "";
+}
+
+}  // namespace quibrant::win32
