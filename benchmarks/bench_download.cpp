@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/DownloadForm.h"
@@ -21,9 +22,10 @@
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
-#include "qt/CurlTransfer.h"
+#include "curl/CurlConnection.h"
+#include "curl/TrustedAuthorities.h"
 #include "qt/DownloadWindow.h"
-#include "qt/TrustedAuthorities.h"
+#include "transfer/ResumingTransfer.h"
 
 namespace {
 
@@ -97,7 +99,7 @@ int main(int argc, char* argv[]) {
     QFile authority(argv[2]);
     const std::string pem =
         authority.open(QIODevice::ReadOnly) ? authority.readAll().toStdString() : "";
-    if (qt::CertificateAuthorities(pem).empty()) {
+    if (curl::CertificateAuthorities(pem).empty()) {
         std::fprintf(stderr, "no se pudo leer la autoridad %s\n", argv[2]);
         return 66;
     }
@@ -115,7 +117,10 @@ int main(int argc, char* argv[]) {
                             &clock,       &messages,    &signatures};
 
     // The mirror's authority, trusted as a build would trust its own.
-    qt::CurlTransfer inet(server.MainServerBaseUrl, {"", pem});
+    transfer::ResumingTransfer inet(
+        std::make_unique<curl::CurlConnection>(server.MainServerBaseUrl,
+                                               curl::TrustedAuthorities{"", pem}),
+        server.MainServerBaseUrl);
     qt::DownloadWindow window(services, inet, server);
     window.show();
     const std::string code = argv[3];

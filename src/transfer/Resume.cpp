@@ -60,12 +60,17 @@ std::optional<ContentRange> contentRange(const std::string& header) {
     return ContentRange{*first, *last, *total};
 }
 
-// The resumed answer's own word on its version, when it gives one, must be
-// the first answer's.
-bool sameVersion(const BodyVersion& version, const BodyHeaders& resumed) {
+// What the resumed answer says of its version: the same validator as the
+// first answer, another one, or none at all.
+enum class VersionWord { kSame, kOther, kNone };
+
+VersionWord versionWord(const BodyVersion& version, const BodyHeaders& resumed) {
     const std::string sent =
         platform::trimBlanks(version.byEtag ? resumed.etag : resumed.lastModified);
-    return sent.empty() || sent == version.validator;
+    if (sent.empty()) {
+        return VersionWord::kNone;
+    }
+    return sent == version.validator ? VersionWord::kSame : VersionWord::kOther;
 }
 
 }  // namespace
@@ -93,7 +98,8 @@ std::vector<std::pair<std::string, std::string>> resumeRequestHeaders(const Body
 
 ResumeVerdict judgeResumed(const BodyVersion& version, std::int64_t from,
                            const BodyHeaders& resumed) {
-    if (!sameVersion(version, resumed)) {
+    const VersionWord word = versionWord(version, resumed);
+    if (word == VersionWord::kOther) {
         return ResumeVerdict::kChanged;
     }
     if (resumed.status == kOk) {
@@ -106,6 +112,11 @@ ResumeVerdict judgeResumed(const BodyVersion& version, std::int64_t from,
     }
     if (resumed.status != kPartialContent) {
         return ResumeVerdict::kNotResumed;
+    }
+    // Bytes are joined only on the server's word that they belong to the
+    // same version: a part that names none may be of any file.
+    if (word == VersionWord::kNone) {
+        return ResumeVerdict::kChanged;
     }
     const auto range = contentRange(resumed.contentRange);
     if (!range) {

@@ -21,7 +21,7 @@ std::string RecordingProcess::listName(const std::string& path, bool) {
 }
 
 DownloadFixture::DownloadFixture(const std::string& serverBaseUrl)
-    : inet(serverBaseUrl, testAuthorities()), serverBaseUrl_(serverBaseUrl) {
+    : transfer_(makeTransfer(serverBaseUrl)), inet(*transfer_), serverBaseUrl_(serverBaseUrl) {
     if (!dir_.isValid()) {
         throw std::runtime_error("no temporary folder");
     }

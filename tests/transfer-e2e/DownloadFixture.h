@@ -7,7 +7,7 @@
 #include <string>
 
 #include "posix/PosixFileSystem.h"
-#include "qt/CurlTransfer.h"
+#include "transfer/ResumingTransfer.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {
@@ -60,7 +60,8 @@ class DownloadFixture : public FormFixture {
     // What the last message box said, "" when none was shown.
     std::string lastMessage() const;
 
-    qt::CurlTransfer inet;
+    std::unique_ptr<transfer::ResumingTransfer> transfer_;
+    transfer::ResumingTransfer& inet;
     RecordingProcess realProcess;
 
   private:

@@ -10,7 +10,6 @@
 
 #include "EventLoop.h"
 #include "TestServers.h"
-#include "qt/CurlTransfer.h"
 #include "transfer-contract/ResumeContract.h"
 #include "transfer-contract/TransferContract.h"
 
@@ -19,7 +18,7 @@ namespace {
 
 // The libcurl component against test_server.py and nginx.
 struct CurlTransferTraits {
-    using Component = qt::CurlTransfer;
+    using Component = transfer::ResumingTransfer;
 
     static void startServers() {
         scripted() = std::make_unique<ScriptedServer>();
@@ -30,7 +29,7 @@ struct CurlTransferTraits {
         nginx().reset();
     }
     static std::unique_ptr<Component> make(const std::string& mainServerBaseUrl) {
-        return std::make_unique<Component>(mainServerBaseUrl, testAuthorities());
+        return makeTransfer(mainServerBaseUrl);
     }
     static std::string url(Server server, const std::string& path) {
         const ScriptedServer& s = *scripted();
@@ -131,8 +130,9 @@ TEST_F(CurlTransferTest, SaysWhyNoAnswerCameAndTrustsTheBuiltInAuthorityForTheMa
         const std::string asked = url(c.asked, "/ok/100");
         SCOPED_TRACE(asked);
         const std::string pem = testAuthorities().everyHostPem;
-        qt::CurlTransfer inet(url(c.main, "/"),
-                              c.builtInOnly ? qt::TrustedAuthorities{"", pem} : testAuthorities());
+        const auto transfer = makeTransfer(
+            url(c.main, "/"), c.builtInOnly ? curl::TrustedAuthorities{"", pem} : testAuthorities());
+        transfer::ResumingTransfer& inet = *transfer;
         Download download(inet);
         download.start(asked);
         ASSERT_TRUE(download.run());

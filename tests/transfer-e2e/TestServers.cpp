@@ -1,5 +1,7 @@
 #include "TestServers.h"
 
+#include "curl/CurlConnection.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
@@ -109,11 +111,17 @@ void prepareTestNetwork() {
     }
 }
 
-qt::TrustedAuthorities testAuthorities() {
+std::unique_ptr<transfer::ResumingTransfer> makeTransfer(
+    const std::string& mainServerBaseUrl, const curl::TrustedAuthorities& authorities) {
+    return std::make_unique<transfer::ResumingTransfer>(
+        std::make_unique<curl::CurlConnection>(mainServerBaseUrl, authorities), mainServerBaseUrl);
+}
+
+curl::TrustedAuthorities testAuthorities() {
     static const std::string pem = [] {
         QFile authority(pkiFolder() + "/ca.pem");
         if (!authority.open(QIODevice::ReadOnly) ||
-            qt::CertificateAuthorities(authority.readAll().toStdString()).size() != 1) {
+            curl::CertificateAuthorities(authority.readAll().toStdString()).size() != 1) {
             throw std::runtime_error("cannot read the test certificate authority");
         }
         authority.seek(0);

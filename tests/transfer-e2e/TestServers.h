@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "qt/TrustedAuthorities.h"
+#include "curl/TrustedAuthorities.h"
+#include "transfer/ResumingTransfer.h"
 
 namespace quibrant::test {
 
@@ -23,7 +24,12 @@ std::string pattern(std::size_t size);
 void prepareTestNetwork();
 // The test certificate authority, trusted for every host as if the system
 // held it: the tests' servers go by several names.
-qt::TrustedAuthorities testAuthorities();
+curl::TrustedAuthorities testAuthorities();
+
+// The transfer over the libcurl connection, trusting `authorities`.
+std::unique_ptr<transfer::ResumingTransfer> makeTransfer(
+    const std::string& mainServerBaseUrl,
+    const curl::TrustedAuthorities& authorities = testAuthorities());
 
 // nginx serving pkiFolder()/www over HTTPS on 127.0.0.1, for the life of the
 // object. It dies with the test process even when the test crashes.

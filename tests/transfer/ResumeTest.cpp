@@ -63,10 +63,15 @@ TEST(ResumeTest, JoinsOnlyTheRestOfTheSameBody) {
     using V = ResumeVerdict;
     const Case cases[] = {
         {"rest", byEtag, {206, "3000", "bytes 2000-4999/5000", kEtag, ""}, V::kContinues},
+        // A part that names no version may be of any file.
         {"rest, no validator sent",
          byEtag,
          {206, "3000", "bytes 2000-4999/5000", "", ""},
-         V::kContinues},
+         V::kChanged},
+        {"rest by date, no date sent",
+         byDate,
+         {206, "3000", "bytes 2000-4999/5000", kEtag, ""},
+         V::kChanged},
         {"rest by date", byDate, {206, "3000", " BYTES 2000-4999/5000 ", "", kDate}, V::kContinues},
         {"shorter rest", byEtag, {206, "1000", "bytes 2000-2999/5000", kEtag, ""}, V::kContinues},
         {"new etag", byEtag, {206, "3000", "bytes 2000-4999/5000", "\"v2\"", ""}, V::kChanged},
@@ -78,9 +83,9 @@ TEST(ResumeTest, JoinsOnlyTheRestOfTheSameBody) {
         {"range ignored, bare", byEtag, {200, "5000", "", "", ""}, V::kNotResumed},
         {"other start", byEtag, {206, "4000", "bytes 1000-4999/5000", kEtag, ""}, V::kNotResumed},
         {"unknown total", byEtag, {206, "3000", "bytes 2000-4999/*", kEtag, ""}, V::kNotResumed},
-        {"range past total", byEtag, {206, "3000", "bytes 2000-5000/5000", "", ""}, V::kNotResumed},
+        {"range past total", byEtag, {206, "3000", "bytes 2000-5000/5000", kEtag, ""}, V::kNotResumed},
         {"no range", byEtag, {206, "3000", "", kEtag, ""}, V::kNotResumed},
-        {"garbled range", byEtag, {206, "3000", "bytes 2000/4999-5000", "", ""}, V::kNotResumed},
+        {"garbled range", byEtag, {206, "3000", "bytes 2000/4999-5000", kEtag, ""}, V::kNotResumed},
         {"refused", byEtag, {416, "0", "bytes */5000", kEtag, ""}, V::kNotResumed},
         {"login asked", byEtag, {401, "20", "", "", ""}, V::kNotResumed},
         {"server error", byEtag, {503, "20", "", "", ""}, V::kNotResumed},

@@ -4,17 +4,20 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <memory>
+
 #include "app/DownloadForm.h"
+#include "curl/CurlConnection.h"
 #include "posix/PosixEnvironment.h"
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixProcess.h"
 #include "posix/PosixShell.h"
 #include "posix/PosixSignatureCheck.h"
 #include "posix/SteadyClock.h"
-#include "qt/CurlTransfer.h"
 #include "qt/DownloadWindow.h"
 #include "qt/QtMessageBoxes.h"
 #include "source/ServerConfig.h"
+#include "transfer/ResumingTransfer.h"
 
 int main() {
     using namespace quibrant;
@@ -41,8 +44,10 @@ int main() {
     const Services services{&environment, &fileSystems, &shells,    &process,
                             &clock,       &messages,    &signatures};
 
-    qt::CurlTransfer inet(ServerConfig::builtIn().MainServerBaseUrl);
-    qt::DownloadWindow window(services, inet);
+    const ServerConfig server = ServerConfig::builtIn();
+    transfer::ResumingTransfer inet(std::make_unique<curl::CurlConnection>(server.MainServerBaseUrl),
+                                    server.MainServerBaseUrl);
+    qt::DownloadWindow window(services, inet, server);
     window.show();
     return QApplication::exec();
 }

@@ -1,8 +1,8 @@
-#include "qt/CurlMulti.h"
+#include "curl/CurlMulti.h"
 
 #include <new>
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 namespace {
 
@@ -147,4 +147,4 @@ void CurlMulti::reportEnded() {
     }
 }
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

@@ -7,19 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "qt/TrustedAuthorities.h"
+#include "curl/TrustedAuthorities.h"
+#include "transfer/Connection.h"
 
-namespace quibrant::qt {
-
-// What one HTTP answer said: its status line and its headers.
-struct HttpAnswer {
-    int status = 0;
-    std::vector<std::pair<std::string, std::string>> headers;
-
-    // The header's value, names compared without regard to case; repeated
-    // headers joined with ", "; "" when absent.
-    std::string header(const std::string& name) const;
-};
+namespace quibrant::curl {
 
 // One GET on one easy handle: the request as it goes out, and the answer's
 // head as it comes in. Following a redirect, answering a login challenge or
@@ -46,10 +37,6 @@ class CurlRequest {
         std::string url;
         // Headers beside the ones every request carries, e.g. "Range: ...".
         std::vector<std::string> headers;
-        // Sent as Basic authorization when `withCredentials`.
-        bool withCredentials = false;
-        std::string userName;
-        std::string password;
         // Takes the answer's head as it is even when its "Content-Length" is
         // not a number, so that the caller can say what was wrong with it;
         // the body then ends only when the server closes the connection.
@@ -66,7 +53,7 @@ class CurlRequest {
     CURL* handle() const { return easy_.get(); }
     const Setup& setup() const { return setup_; }
     // The answer whose head is arriving or has arrived.
-    const HttpAnswer& answer() const { return answer_; }
+    const transfer::Answer& answer() const { return answer_; }
     bool headersComplete() const { return headersComplete_; }
 
   private:
@@ -87,10 +74,10 @@ class CurlRequest {
 
     Setup setup_;
     Listener& listener_;
-    HttpAnswer answer_;
+    transfer::Answer answer_;
     bool headersComplete_ = false;
     std::unique_ptr<curl_slist, ListCleanup> headers_;
     std::unique_ptr<CURL, EasyCleanup> easy_;
 };
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

@@ -10,7 +10,7 @@
 #include <map>
 #include <memory>
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 // libcurl's multi interface driven by the window's own event loop: a socket
 // notifier for every socket libcurl watches and one timer for the time-outs
@@ -70,4 +70,4 @@ class CurlMulti {
     std::unique_ptr<CURLM, Cleanup> multi_;
 };
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

@@ -4,7 +4,7 @@
 
 #include "transfer/TransferFailures.h"
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 // What libcurl reported for a request that failed, gathered when it ended.
 struct CurlOutcome {
@@ -22,4 +22,4 @@ CurlOutcome outcomeOf(CURL* easy, CURLcode result);
 // The fault the core words for the user; libcurl's own text is never shown.
 transfer::TransferFault faultOf(const CurlOutcome& outcome);
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 // Certificate authorities read once from PEM text and added, on top of the
 // system's own, to the store of each secure connection that may trust them.
@@ -40,4 +40,4 @@ struct TrustedAuthorities {
     static TrustedAuthorities builtIn();
 };
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

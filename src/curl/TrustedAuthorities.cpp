@@ -1,13 +1,13 @@
-#include "qt/TrustedAuthorities.h"
+#include "curl/TrustedAuthorities.h"
 
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
-#include "qt/BuiltInAuthorities.h"
+#include "curl/BuiltInAuthorities.h"
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 namespace {
 
@@ -53,4 +53,4 @@ TrustedAuthorities TrustedAuthorities::builtIn() {
     return {"", kBuiltInAuthoritiesPem};
 }
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

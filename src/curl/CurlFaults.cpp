@@ -1,10 +1,10 @@
-#include "qt/CurlFaults.h"
+#include "curl/CurlFaults.h"
 
 #include <openssl/x509_vfy.h>
 
 #include <cerrno>
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 namespace {
 
@@ -104,4 +104,4 @@ TransferFault faultOf(const CurlOutcome& outcome) {
     }
 }
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl

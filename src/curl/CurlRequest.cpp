@@ -1,4 +1,4 @@
-#include "qt/CurlRequest.h"
+#include "curl/CurlRequest.h"
 
 #include <openssl/ssl.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/Text.h"
 
-namespace quibrant::qt {
+namespace quibrant::curl {
 
 namespace {
 
@@ -20,26 +20,7 @@ constexpr const char* kNoCompression = "Accept-Encoding: identity";
 constexpr const char* kUserAgent = "Mozilla/5.0";
 constexpr const char* kProtocols = "http,https";
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 }  // namespace
-
-std::string HttpAnswer::header(const std::string& name) const {
-    std::string value;
-    bool found = false;
-    for (const auto& [key, text] : headers) {
-        if (sameName(key, name)) {
-            value += (found ? ", " : "") + text;
-            found = true;
-        }
-    }
-    return value;
-}
 
 CurlRequest::CurlRequest(Setup setup, Listener& listener)
     : setup_(std::move(setup)), listener_(listener), easy_(curl_easy_init()) {
@@ -83,11 +64,6 @@ CurlRequest::CurlRequest(Setup setup, Listener& listener)
         throw std::bad_alloc();
     }
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_.get());
-    if (setup_.withCredentials) {
-        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(easy, CURLOPT_USERNAME, setup_.userName.c_str());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, setup_.password.c_str());
-    }
 
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -112,7 +88,7 @@ void CurlRequest::readHeaderLine(std::string line) {
     }
     if (line.rfind("HTTP/", 0) == 0) {
         // A new answer (after a "100 Continue", or the first): "HTTP/1.1 200 OK".
-        answer_ = HttpAnswer{};
+        answer_ = transfer::Answer{};
         headersComplete_ = false;
         const std::size_t codeAt = line.find(' ');
         if (codeAt != std::string::npos) {
@@ -168,4 +144,4 @@ CURLcode CurlRequest::onSslContext(CURL* /*easy*/, void* context, void* self) {
     return CURLE_OK;
 }
 
-}  // namespace quibrant::qt
+}  // namespace quibrant::curl
