@@ -184,7 +184,8 @@ std::string withoutFragment(const std::string& text) {
 
 std::optional<WebAddress> WebAddress::parse(const std::string& text) {
     std::string address = withoutFragment(text);
-    if (address.empty()) {
+    // A line break could smuggle a header of its own into the request.
+    if (address.empty() || address.find_first_of("\r\n") != std::string::npos) {
         return std::nullopt;
     }
     if (address.find(kSchemeEnd) == std::string::npos) {
@@ -198,6 +199,9 @@ std::optional<WebAddress> WebAddress::parse(const std::string& text) {
 
 std::optional<WebAddress> WebAddress::resolve(const std::string& location) const {
     std::string relative = withoutFragment(location);
+    if (relative.find_first_of("\r\n") != std::string::npos) {
+        return std::nullopt;
+    }
     const std::size_t first = relative.find_first_not_of(" \t");
     if (first == std::string::npos) {
         return std::nullopt;

@@ -112,9 +112,10 @@ TYPED_TEST_SUITE_P(ResumeContract);
 constexpr std::size_t kResumedSize = 300000;
 
 // However the connection broke, the rest is asked for once and the form
-// saves one file, byte for byte, after one answer; and however the server
-// answers the request for the rest with anything but the rest of the same
-// file, the user is told and the older installer stays.
+// saves one file, byte for byte, after one answer; a file that changed on the
+// server meanwhile is told, and the older installer stays. (Every other
+// answer to a request for the rest is judged by the transfer alike on every
+// system, and tested there.)
 TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
     struct Case {
         std::string path;
@@ -127,15 +128,6 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
         {"close/rest", 2, ""},
         {"stall/rest", 2, ""},
         {"reset/new", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
-        {"reset/new-part", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
-        {"reset/whole", 2,
-         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
-        {"close/whole", 2,
-         "La descarga se interrumpió: el servidor cerró la conexión antes de terminar; se "
-         "recibieron 100000 de 300000 bytes."},
-        // Three resumes after the first request, each broken again.
-        {"reset/drop", 4,
-         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe"},
     };
     for (const Case& c : cases) {
         const std::string path = "/resume/" + c.path + size;
@@ -161,28 +153,6 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
     }
 }
 
-// The request for the rest follows the first one's rule: the credentials go
-// to the main server over HTTPS only.
-TYPED_TEST_P(ResumeContract, GivesTheCredentialsOnTheResumeOnlyToTheMainServerOverHttps) {
-    struct Case {
-        Server main;
-        Server asked;
-        int authorizations;
-    };
-    const std::string path = "/resume/reset/rest-auth/" + std::to_string(kResumedSize + 1);
-    for (const Case& c :
-         {Case{Server::kTrusted, Server::kTrusted, 1},
-          Case{Server::kOtherName, Server::kTrusted, 0}, Case{Server::kPlain, Server::kPlain, 0}}) {
-        SCOPED_TRACE(this->url(c.main, "/"));
-        const int before = this->counted("/authorizations");
-        ResumingForm<TypeParam> f(this->url(c.main, "/"));
-        ASSERT_TRUE(f.fetch(this->url(c.asked, path)));
-        EXPECT_EQ(this->counted("/authorizations") - before, c.authorizations);
-        EXPECT_EQ(f.ended, c.authorizations == 1);
-        EXPECT_EQ(f.saved() == this->pattern(kResumedSize + 1), c.authorizations == 1);
-    }
-}
-
 // The wait before the rest is asked for lets the window's events run, and
 // a cancel among them ends the download at once, not after the wait.
 TYPED_TEST_P(ResumeContract, ACancelDuringTheWaitEndsTheDownloadAtOnce) {
@@ -203,7 +173,6 @@ TYPED_TEST_P(ResumeContract, ACancelDuringTheWaitEndsTheDownloadAtOnce) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile,
-                            GivesTheCredentialsOnTheResumeOnlyToTheMainServerOverHttps,
                             ACancelDuringTheWaitEndsTheDownloadAtOnce);
 
 }  // namespace quibrant::test
