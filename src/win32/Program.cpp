@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/DownloadForm.h"
+#include "transfer/ResumingTransfer.h"
 #include "win32/services/Win32Clock.h"
 #include "win32/services/Win32Environment.h"
 #include "win32/services/Win32FileSystem.h"
@@ -11,7 +12,7 @@
 #include "win32/services/Win32Shell.h"
 #include "win32/services/Win32SignatureCheck.h"
 #include "win32/window/DownloadWindow.h"
-#include "win32/wininet/WinInetTransfer.h"
+#include "win32/wininet/WinInetConnection.h"
 
 namespace quibrant::win32 {
 namespace {
@@ -57,12 +58,15 @@ int runProgram(HINSTANCE instance, int showCommand, const ProgramOptions& option
                             &clock,       messages,     &signatures};
 
     const ServerConfig server = options.server.value_or(ServerConfig::builtIn());
-    WinInetTransfer inet(server.MainServerBaseUrl);
+    std::unique_ptr<transfer::ResumingTransfer> inet;
     std::unique_ptr<DownloadWindow> window;
     try {
-        window = std::make_unique<DownloadWindow>(instance, services, inet, server);
+        inet = std::make_unique<transfer::ResumingTransfer>(std::make_unique<WinInetConnection>(),
+                                                            server.MainServerBaseUrl);
+        window = std::make_unique<DownloadWindow>(instance, services, *inet, server);
     } catch (const platform::Failure& failure) {
-        // The window could not even load: say why rather than vanish.
+        // The window or its transfer could not even load: say why rather
+        // than vanish.
         messages->show(failure.description(), "", platform::MessageIcon::Critical);
         return kStartFailed;
     }

@@ -14,9 +14,10 @@
 #include <string>
 
 #include "platform/Failure.h"
+#include "transfer/ResumingTransfer.h"
 #include "win32/services/Utf16.h"
+#include "win32/wininet/WinInetConnection.h"
 #include "win32/wininet/WinInetHandle.h"
-#include "win32/wininet/WinInetTransfer.h"
 
 namespace {
 
@@ -29,13 +30,13 @@ using Clock = std::chrono::steady_clock;
 std::int64_t throughComponent(const std::string& url, Clock::time_point& start) {
     // Made first, as the program makes it with its window: creating the
     // first window of a process is no part of a download.
-    win32::WinInetTransfer inet(url);
+    transfer::ResumingTransfer inet(std::make_unique<win32::WinInetConnection>(), url);
     std::int64_t bytes = 0;
     bool done = false;
     std::string failure;
     inet.onStateChanged([&](std::int16_t state) {
         if (state == platform::InternetTransfer::kError) {
-            failure = inet.lastFailure();
+            failure = inet.requestFailure().description();
             done = true;
         }
         if (state != platform::InternetTransfer::kResponseCompleted) {

@@ -8,7 +8,8 @@
 #include "WinInetTestSupport.h"
 #include "support/FormFixture.h"
 #include "transfer-contract/FailureReports.h"
-#include "win32/wininet/WinInetTransfer.h"
+#include "transfer/ResumingTransfer.h"
+#include "win32/wininet/WinInetConnection.h"
 
 namespace quibrant::test {
 namespace {
@@ -44,7 +45,8 @@ TEST(WinInetFormTest, TellsEveryFailureAtOnceInItsOwnWords) {
         const std::string url = serverFor(report.server) + report.path;
         SCOPED_TRACE(url);
         FormFixture f;
-        win32::WinInetTransfer inet(WinInetServers::get().scripted("/"));
+        transfer::ResumingTransfer inet(std::make_unique<win32::WinInetConnection>(),
+                                        WinInetServers::get().scripted("/"));
         Controls controls = f.controls();
         controls.Inet1 = &inet;
         f.form = std::make_unique<DownloadForm>(

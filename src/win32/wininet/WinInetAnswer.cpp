@@ -1,7 +1,6 @@
 #include "win32/wininet/WinInetAnswer.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string>
 
 #include "platform/Text.h"
 #include "win32/services/Utf16.h"
@@ -26,16 +25,8 @@ std::wstring queryText(HINTERNET request, DWORD what) {
 
 }  // namespace
 
-bool equalHeaderNames(const std::string& first, const std::string& second) {
-    return first.size() == second.size() &&
-           std::equal(first.begin(), first.end(), second.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
-WinInetAnswer readAnswer(HINTERNET request) {
-    WinInetAnswer answer;
+transfer::Answer readAnswer(HINTERNET request) {
+    transfer::Answer answer;
     DWORD status = 0;
     DWORD size = sizeof(status);
     if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
@@ -43,8 +34,7 @@ WinInetAnswer readAnswer(HINTERNET request) {
         answer.status = static_cast<int>(status);
     }
     const std::string raw = narrow(queryText(request, HTTP_QUERY_RAW_HEADERS_CRLF));
-    // The first line is the status line; a repeated header reads as one,
-    // its values joined the way HTTP allows.
+    // The first line is the status line.
     std::size_t line = raw.find("\r\n");
     while (line != std::string::npos && line + 2 < raw.size()) {
         const std::size_t start = line + 2;
@@ -54,27 +44,10 @@ WinInetAnswer readAnswer(HINTERNET request) {
         if (colon == std::string::npos || colon == 0) {
             continue;
         }
-        const std::string name = platform::trimBlanks(text.substr(0, colon));
-        const std::string value = platform::trimBlanks(text.substr(colon + 1));
-        auto same =
-            std::find_if(answer.headers.begin(), answer.headers.end(),
-                         [&](const auto& header) { return equalHeaderNames(header.first, name); });
-        if (same == answer.headers.end()) {
-            answer.headers.emplace_back(name, value);
-        } else {
-            same->second += ", " + value;
-        }
+        answer.headers.emplace_back(platform::trimBlanks(text.substr(0, colon)),
+                                    platform::trimBlanks(text.substr(colon + 1)));
     }
     return answer;
-}
-
-std::string headerOf(const WinInetAnswer& answer, const std::string& name) {
-    for (const auto& [key, value] : answer.headers) {
-        if (equalHeaderNames(key, name)) {
-            return value;
-        }
-    }
-    return "";
 }
 
 }  // namespace quibrant::win32

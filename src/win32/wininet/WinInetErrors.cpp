@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "win32/services/Win32Failure.h"
-
 namespace quibrant::win32 {
 namespace {
 
@@ -51,31 +49,15 @@ constexpr InternetErrorFault kInternetErrors[] = {
     {ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, TransferFault::kSecureChannelFailed},
 };
 
-const InternetErrorFault* find(std::uint32_t error) {
-    for (const InternetErrorFault& entry : kInternetErrors) {
-        if (entry.error == error) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
-std::string describeInternetError(std::uint32_t error) {
-    if (const InternetErrorFault* entry = find(error)) {
-        return transfer::faultCause(entry->fault);
-    }
-    // Below WinINet's range the code is an ordinary Windows error.
-    if (error < INTERNET_ERROR_BASE) {
-        return describeSystemError(error);
-    }
-    return "error de red " + std::to_string(error);
-}
-
 transfer::TransferFault faultOfInternetError(std::uint32_t error) {
-    const InternetErrorFault* entry = find(error);
-    return entry ? entry->fault : TransferFault::kNetworkFailed;
+    for (const InternetErrorFault& entry : kInternetErrors) {
+        if (entry.error == error) {
+            return entry.fault;
+        }
+    }
+    return TransferFault::kNetworkFailed;
 }
 
 }  // namespace quibrant::win32

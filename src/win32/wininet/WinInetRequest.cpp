@@ -6,6 +6,8 @@
 
 #include "platform/Failure.h"
 #include "win32/services/Utf16.h"
+#include "win32/services/Win32Failure.h"
+#include "win32/wininet/WinInetAnswer.h"
 #include "win32/wininet/WinInetErrors.h"
 
 namespace quibrant::win32 {
@@ -15,19 +17,18 @@ constexpr const wchar_t* kUserAgent = L"Quibrant Descarga";
 constexpr const wchar_t* kGet = L"GET";
 // What one read returns under wine, and the least a block is made for.
 constexpr std::size_t kSmallestBlock = 8 * 1024;
-constexpr int kMaxRedirects = 10;
 // An answer without a status line: wine reports a server that accepted the
 // connection and closed it without a word as a success of the send.
 constexpr DWORD kNoStatusLine = ERROR_HTTP_INVALID_SERVER_RESPONSE;
 
-// The error number stays in the text, for support.
+// The error number goes with the fault, for support.
 constexpr const char* kErrorNumber = "error ";
-constexpr const char* kCannotStart = "No se pudo iniciar la descarga: ";
+constexpr const char* kCannotStart = "No se pudo iniciar la descarga";
 
 // The installer must come from the server every time, byte for byte, and
 // nothing of it may end up in the browser's cache. Authentication and
-// redirects are decided here, not by WinINet: it would give the user's
-// credentials to whoever asks and follow HTTPS down to plain HTTP.
+// redirects are the transfer's to decide, not WinINet's: it would give the
+// user's credentials to whoever asks and follow HTTPS down to plain HTTP.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH |
@@ -60,10 +61,6 @@ std::int16_t stateOf(DWORD status) {
     }
 }
 
-bool isRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 void setTimeouts(HINTERNET handle, std::chrono::milliseconds timeout) {
     DWORD value = static_cast<DWORD>(timeout.count());
     for (const DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
@@ -77,26 +74,18 @@ void setTimeouts(HINTERNET handle, std::chrono::milliseconds timeout) {
 std::shared_ptr<WinInetRequest> WinInetRequest::start(Settings settings) {
     auto request = std::make_shared<WinInetRequest>(std::move(settings));
     if (!request->arrivals_.valid()) {
-        throw platform::Failure(platform::errors::kTransferFailed,
-                                kCannotStart + describeInternetError(GetLastError()) + ".");
+        throw systemFailure(GetLastError(), kCannotStart, "");
     }
     try {
         std::thread([request] { request->run(); }).detach();
     } catch (const std::system_error& error) {
-        throw platform::Failure(
-            platform::errors::kTransferFailed,
-            kCannotStart + describeInternetError(static_cast<std::uint32_t>(error.code().value())) +
-                ".");
+        throw systemFailure(static_cast<std::uint32_t>(error.code().value()), kCannotStart, "");
     }
     return request;
 }
 
 WinInetRequest::WinInetRequest(Settings settings)
-    : settings_(std::move(settings)),
-      arrivals_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      // A stalled request is judged from its start until an answer arrives.
-      lastArrival_(std::chrono::steady_clock::now()),
-      current_(settings_.url) {}
+    : settings_(std::move(settings)), arrivals_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 void WinInetRequest::cancel() noexcept {
     HINTERNET closing = nullptr;
@@ -125,9 +114,19 @@ void WinInetRequest::cancel() noexcept {
     SetEvent(arrivals_.get());
 }
 
-std::shared_ptr<const WinInetAnswer> WinInetRequest::answer() const {
+const transfer::Answer* WinInetRequest::answer() const {
     std::lock_guard lock(mutex_);
-    return answer_;
+    return answered_ ? &*answer_ : nullptr;
+}
+
+std::optional<transfer::ConnectionFault> WinInetRequest::failure() const {
+    std::lock_guard lock(mutex_);
+    if (!ended_ || error_ == ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return transfer::ConnectionFault{
+        noStatusLine_ ? transfer::TransferFault::kConnectionClosed : faultOfInternetError(error_),
+        kErrorNumber + std::to_string(error_)};
 }
 
 WinInetRequest::Progress WinInetRequest::take(Block& block) {
@@ -153,34 +152,9 @@ WinInetRequest::Progress WinInetRequest::take(Block& block) {
     return Progress::Waiting;
 }
 
-std::chrono::steady_clock::time_point WinInetRequest::lastArrival() const {
-    std::lock_guard lock(mutex_);
-    return lastArrival_;
-}
-
-std::int64_t WinInetRequest::received() const {
-    std::lock_guard lock(mutex_);
-    return received_;
-}
-
 std::size_t WinInetRequest::queuedBytes() const {
     std::lock_guard lock(mutex_);
     return queuedBytes_;
-}
-
-DWORD WinInetRequest::error() const {
-    std::lock_guard lock(mutex_);
-    return error_;
-}
-
-std::string WinInetRequest::failureDescription() const {
-    std::lock_guard lock(mutex_);
-    return failureDescription_;
-}
-
-bool WinInetRequest::cancelled() const {
-    std::lock_guard lock(mutex_);
-    return cancelled_;
 }
 
 void CALLBACK WinInetRequest::statusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID,
@@ -195,23 +169,18 @@ void WinInetRequest::onStatus(DWORD status) {
     if (state == 0) {
         return;
     }
-    {
-        // Once the answer is in, WinINet reports every read of the body as
-        // "receiving" and "received"; those are no news to the window.
-        std::lock_guard lock(mutex_);
-        if (answered_) {
-            return;
-        }
+    std::lock_guard lock(mutex_);
+    // Once the answer is in, WinINet reports every read of the body as
+    // "receiving" and "received"; those are no news to the window.
+    if (!answered_) {
+        postLocked(settings_.progressMessage, state);
     }
-    post(state);
 }
 
-void WinInetRequest::post(std::int16_t state) {
-    std::lock_guard lock(mutex_);
+void WinInetRequest::postLocked(UINT message, LPARAM state) {
     // After a cancel the window may be gone: nothing more is posted to it.
-    if (!cancelled_ && !settings_.silent) {
-        PostMessageW(settings_.window, settings_.message, settings_.generation,
-                     static_cast<LPARAM>(state));
+    if (!cancelled_) {
+        PostMessageW(settings_.window, message, settings_.generation, state);
     }
 }
 
@@ -241,106 +210,66 @@ void WinInetRequest::run() {
     InternetHandle session(
         InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) {
-        failWithoutAnswer(GetLastError());
+        end(GetLastError());
         return;
     }
     InternetSetStatusCallbackW(session.get(), &WinInetRequest::statusCallback);
-    setTimeouts(session.get(), settings_.receiveTimeout);
+    setTimeouts(session.get(), settings_.timeout);
     InternetHandle connection;
-    InternetHandle request = exchange(session.get(), connection);
+    InternetHandle request = send(session.get(), connection);
     if (request) {
         readBody(request);
     }
 }
 
-InternetHandle WinInetRequest::open(HINTERNET session, InternetHandle& connection,
-                                    const WebUrl& url, const std::string& authorization) {
+InternetHandle WinInetRequest::send(HINTERNET session, InternetHandle& connection) {
+    const WinInetUrl& url = settings_.url;
     const auto context = reinterpret_cast<DWORD_PTR>(this);
     connection.reset(InternetConnectW(session, url.host.c_str(), url.port, nullptr, nullptr,
                                       INTERNET_SERVICE_HTTP, 0, context));
     if (!connection) {
+        end(GetLastError());
         return {};
     }
     // wine takes the time-outs from the connection, Windows from the request.
-    setTimeouts(connection.get(), settings_.receiveTimeout);
+    setTimeouts(connection.get(), settings_.timeout);
     const wchar_t* acceptTypes[] = {L"*/*", nullptr};
     InternetHandle request(
         HttpOpenRequestW(connection.get(), kGet, url.target.c_str(), nullptr, nullptr, acceptTypes,
                          kRequestFlags | (url.secure ? INTERNET_FLAG_SECURE : 0), context));
     if (!request) {
+        end(GetLastError());
         return {};
     }
-    setTimeouts(request.get(), settings_.receiveTimeout);
-    if (!authorization.empty()) {
-        const std::wstring header = L"Authorization: " + widen(authorization) + L"\r\n";
-        HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
-                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
-    }
+    setTimeouts(request.get(), settings_.timeout);
     for (const auto& [name, value] : settings_.headers) {
         const std::wstring header = widen(name) + L": " + widen(value) + L"\r\n";
         HttpAddRequestHeadersW(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
     }
+    const DWORD error = blocking(
+        request, [](HINTERNET handle) { return HttpSendRequestW(handle, nullptr, 0, nullptr, 0); });
+    if (error != ERROR_SUCCESS) {
+        end(error);
+        return {};
+    }
+    transfer::Answer answer = readAnswer(request.get());
+    if (answer.status == 0) {
+        end(kNoStatusLine, true);
+        return {};
+    }
+    publish(std::move(answer));
     return request;
 }
 
-InternetHandle WinInetRequest::exchange(HINTERNET session, InternetHandle& connection) {
-    WebUrl url = settings_.url;
-    std::string authorization;
-    bool credentialsGiven = false;
-    for (int hop = 0;; ++hop) {
-        current_ = url;
-        InternetHandle request = open(session, connection, url, authorization);
-        if (!request) {
-            failWithoutAnswer(GetLastError());
-            return {};
-        }
-        const DWORD error = blocking(request, [](HINTERNET handle) {
-            return HttpSendRequestW(handle, nullptr, 0, nullptr, 0);
-        });
-        if (error != ERROR_SUCCESS) {
-            failWithoutAnswer(error);
-            return {};
-        }
-        WinInetAnswer answer = readAnswer(request.get());
-        if (answer.status == 0) {
-            failWithoutAnswer(kNoStatusLine);
-            return {};
-        }
-        const auto& main = settings_.mainServer;
-        const bool mainServerOverHttps = main && main->secure && sameOrigin(url, *main);
-        if (answer.status == 401 && !credentialsGiven && mainServerOverHttps &&
-            offersBasic(headerOf(answer, "WWW-Authenticate"))) {
-            // Asked once; a second refusal is the answer the user sees.
-            credentialsGiven = true;
-            authorization = basicAuthorization(settings_.userName, settings_.password);
-            continue;
-        }
-        authorization.clear();
-        if (isRedirect(answer.status) && hop < kMaxRedirects) {
-            const std::optional<WebUrl> next = resolveLocation(url, headerOf(answer, "Location"));
-            // Following HTTPS down to plain HTTP would hand the file (and what
-            // the user trusts it to be) to anyone on the way: such a redirect
-            // is the answer, with its own status.
-            if (next && (next->secure || !url.secure)) {
-                url = *next;
-                continue;
-            }
-        }
-        publish(std::move(answer));
-        return request;
-    }
-}
-
-void WinInetRequest::publish(WinInetAnswer answer) {
+void WinInetRequest::publish(transfer::Answer answer) {
     {
         std::lock_guard lock(mutex_);
-        answer_ = std::make_shared<const WinInetAnswer>(std::move(answer));
+        answer_ = std::move(answer);
         answered_ = true;
-        lastArrival_ = std::chrono::steady_clock::now();
+        postLocked(settings_.newsMessage, 0);
     }
     SetEvent(arrivals_.get());
-    post(12);
 }
 
 void WinInetRequest::readBody(InternetHandle& request) {
@@ -390,8 +319,6 @@ void WinInetRequest::readBody(InternetHandle& request) {
             return;
         }
         queuedBytes_ += got;
-        received_ += got;
-        lastArrival_ = std::chrono::steady_clock::now();
         ready_.push_back(std::move(block));
         // Waking the window for every block would cost more than the blocks
         // themselves; it looks in on its own now and then (kWakeAfter).
@@ -401,32 +328,21 @@ void WinInetRequest::readBody(InternetHandle& request) {
     }
 }
 
-void WinInetRequest::failWithoutAnswer(DWORD error) {
-    std::lock_guard lock(mutex_);
-    if (cancelled_ || ended_) {
-        return;
+void WinInetRequest::end(DWORD error, bool noStatusLine) {
+    {
+        std::lock_guard lock(mutex_);
+        if (cancelled_ || ended_) {
+            return;
+        }
+        ended_ = true;
+        error_ = error;
+        // A call that failed without saying why must not read as a clean end.
+        if (!answered_ && error_ == ERROR_SUCCESS) {
+            error_ = ERROR_INTERNET_INTERNAL_ERROR;
+        }
+        noStatusLine_ = noStatusLine;
+        postLocked(settings_.newsMessage, 0);
     }
-    ended_ = true;
-    error_ = error == ERROR_SUCCESS ? ERROR_INTERNET_INTERNAL_ERROR : error;
-    const transfer::TransferFault fault = error_ == kNoStatusLine
-                                              ? transfer::TransferFault::kConnectionClosed
-                                              : faultOfInternetError(error_);
-    failureDescription_ = transfer::transferFailure(fault, narrow(current_.host),
-                                                    kErrorNumber + std::to_string(error_))
-                              .description();
-    if (!settings_.silent) {
-        PostMessageW(settings_.window, settings_.message, settings_.generation, 11);
-    }
-    SetEvent(arrivals_.get());
-}
-
-void WinInetRequest::end(DWORD error) {
-    std::lock_guard lock(mutex_);
-    if (cancelled_) {
-        return;
-    }
-    ended_ = true;
-    error_ = error;
     SetEvent(arrivals_.get());
 }
 

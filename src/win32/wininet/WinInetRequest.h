@@ -14,17 +14,17 @@
 #include <utility>
 #include <vector>
 
-#include "win32/wininet/WinInetAnswer.h"
+#include "transfer/Connection.h"
 #include "win32/wininet/WinInetHandle.h"
 #include "win32/wininet/WinInetUrl.h"
 
 namespace quibrant::win32 {
 
 // One GET over WinINet, run by a worker thread of its own with WinINet's
-// blocking calls. It reports the component's states by posting them to a
-// window of the thread that asked, and passes the body on through a bounded
-// queue of blocks: when the reader falls behind, the worker stops reading
-// and the network waits, so memory stays flat whatever the file's size.
+// blocking calls. It posts its news to a window of the thread that asked,
+// and passes the body on through a bounded queue of blocks: when the reader
+// falls behind, the worker stops reading and the network waits, so memory
+// stays flat whatever the file's size.
 //
 // The window's thread owns the request through a shared pointer and so does
 // the worker; a cancelled request lets go at once, and its worker ends on
@@ -32,22 +32,17 @@ namespace quibrant::win32 {
 class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
   public:
     struct Settings {
-        WebUrl url;
-        // Credentials answer a challenge from this origin only, over HTTPS.
-        std::optional<WebUrl> mainServer;
-        std::string userName;
-        std::string password;
-        // How long WinINet itself waits for a byte before giving up.
-        std::chrono::milliseconds receiveTimeout{60000};
-        // Sent as they are, e.g. the range of a body asked for again.
+        WinInetUrl url;
+        // Sent as they are: a range, a login.
         std::vector<std::pair<std::string, std::string>> headers;
-        // A request that goes on with a body the window already has posts no
-        // states: the window must see one download, not two.
-        bool silent = false;
-        // States are posted to `window` as `message`, with `generation` as
-        // WPARAM and the state as LPARAM.
+        // How long WinINet itself waits for a byte before giving up.
+        std::chrono::milliseconds timeout{60000};
+        // News is posted to `window` with `generation` as WPARAM: the network's
+        // progress as `progressMessage` with the state (1 to 10) as LPARAM;
+        // the answer's arrival and the request's end as `newsMessage`.
         HWND window = nullptr;
-        UINT message = 0;
+        UINT progressMessage = 0;
+        UINT newsMessage = 0;
         WPARAM generation = 0;
     };
 
@@ -76,39 +71,34 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     WinInetRequest(const WinInetRequest&) = delete;
     WinInetRequest& operator=(const WinInetRequest&) = delete;
 
-    // Stops posting states and reading. Never throws.
+    // Stops posting news and reading. Never throws.
     void cancel() noexcept;
 
-    // The final answer once it is in, else nothing.
-    std::shared_ptr<const WinInetAnswer> answer() const;
+    // The answer head once it is in, else null; it stays as it is for the
+    // request's life.
+    const transfer::Answer* answer() const;
+    // How the request failed, once it has; nothing while it runs or after a
+    // body that ended as the server ended it.
+    std::optional<transfer::ConnectionFault> failure() const;
 
     // Gives `block` back for reuse and, when the worker has one ready, puts
     // the next block of the body in its place.
     Progress take(Block& block);
 
-    // Signalled when the answer arrives, when kWakeBytes wait, and
-    // when the request ends.
+    // Signalled when the answer arrives, when kWakeBytes wait, and when the
+    // request ends.
     HANDLE arrivals() const { return arrivals_.get(); }
 
-    // When body bytes last arrived (or the answer, before any did).
-    std::chrono::steady_clock::time_point lastArrival() const;
-    std::int64_t received() const;
     std::size_t queuedBytes() const;
-    // The WinINet or Windows error that ended the request, 0 for none.
-    DWORD error() const;
-    // Why the request ended without an answer, for the user; "" otherwise.
-    std::string failureDescription() const;
 
   private:
     static void CALLBACK statusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID information, DWORD length);
 
     void run();
-    // Sends one request, following redirects and answering one challenge;
-    // returns the handle whose answer is final, or null when there is none.
-    InternetHandle exchange(HINTERNET session, InternetHandle& connection);
-    InternetHandle open(HINTERNET session, InternetHandle& connection, const WebUrl& url,
-                        const std::string& authorization);
+    // Sends the request; returns its handle once the answer is in, or null
+    // when there is none.
+    InternetHandle send(HINTERNET session, InternetHandle& connection);
     void readBody(InternetHandle& request);
     // Runs one blocking WinINet call on `handle`, which cancel() may close
     // meanwhile; the call's error, or ERROR_INTERNET_OPERATION_CANCELLED.
@@ -116,11 +106,10 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     DWORD blocking(InternetHandle& handle, Call call);
 
     void onStatus(DWORD status);
-    void post(std::int16_t state);
-    void publish(WinInetAnswer answer);
-    void failWithoutAnswer(DWORD error);
-    void end(DWORD error);
-    bool cancelled() const;
+    // Posts `message` unless the request was cancelled. Called under the lock.
+    void postLocked(UINT message, LPARAM state);
+    void publish(transfer::Answer answer);
+    void end(DWORD error, bool noStatusLine = false);
 
     const Settings settings_;
     UniqueHandle arrivals_;
@@ -128,22 +117,19 @@ class WinInetRequest : public std::enable_shared_from_this<WinInetRequest> {
     mutable std::mutex mutex_;
     std::condition_variable space_;
     bool cancelled_ = false;
-    bool answered_ = false;
     bool ended_ = false;
-    DWORD error_ = 0;
-    std::string failureDescription_;
-    std::shared_ptr<const WinInetAnswer> answer_;
+    DWORD error_ = ERROR_SUCCESS;
+    // The server accepted the connection and closed it without a word.
+    bool noStatusLine_ = false;
+    // Written once by the worker, before `answered_`; read-only from then on.
+    std::optional<transfer::Answer> answer_;
+    bool answered_ = false;
     HINTERNET inCall_ = nullptr;
     HINTERNET closedByCancel_ = nullptr;
     bool closeDone_ = false;
     std::deque<Block> ready_;
     std::vector<Block> spare_;
     std::size_t queuedBytes_ = 0;
-    std::int64_t received_ = 0;
-    std::chrono::steady_clock::time_point lastArrival_;
-    // The URL being fetched now: the last one a redirect led to. Only the
-    // worker touches it.
-    WebUrl current_;
 };
 
 }  // namespace quibrant::win32
