@@ -228,10 +228,7 @@ class Handler(BaseHTTPRequestHandler):
         """A body of `size` bytes (ETag "v1") whose first answer breaks after
         a third, as `first` says: "reset", "close" or "stall". A request for a
         range of it then gets, as `then` says: "rest" (206 when If-Range
-        matches), "rest-auth" (the same, behind a login), "whole" (the range
-        ignored), "new" (the file changed: 200 with the new one), "new-part"
-        (the file changed and a careless 206 of the new one) or "drop" (206,
-        broken again after a third of the rest)."""
+        matches) or "new" (the file changed: 200 with the new one)."""
         size = int(size)
         Handler.count(self.path)
         wanted = self.headers.get("Range")
@@ -239,32 +236,17 @@ class Handler(BaseHTTPRequestHandler):
             self.break_body(first, size, size // 3, 0, [("Content-Length", str(size))])
             return
         start = int(wanted.split("=")[1].rstrip("-"))
-        if then == "rest-auth" and self.headers.get("Authorization") != self.basic():
-            self.answer(401, b"<html>identificate</html>", "Unauthorized",
-                        [("WWW-Authenticate", 'Basic realm="descargas"')])
-            return
-        if then in ("rest", "rest-auth", "drop") and self.headers.get("If-Range") == '"v1"':
-            partial = [("Content-Length", str(size - start)),
-                       ("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))]
-            if then == "drop":
-                self.break_body("reset", size - start, (size - start) // 3, start, partial, 206)
-                return
-            self.head(206, partial + [("ETag", '"v1"')], "Partial Content")
-            self.send_pieces(size - start, start)
-        elif then == "whole":
-            self.head(200, [("Content-Length", str(size)), ("ETag", '"v1"')])
-            self.send_pieces(size)
-        elif then == "new":
-            self.answer(200, changed(size), extra=[("ETag", '"v2"')])
-        elif then == "new-part":
-            self.head(206, [("Content-Length", str(size - start)), ("ETag", '"v2"'),
+        if then == "rest" and self.headers.get("If-Range") == '"v1"':
+            self.head(206, [("Content-Length", str(size - start)), ("ETag", '"v1"'),
                             ("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))],
                       "Partial Content")
-            self.wfile.write(changed(size)[start:])
+            self.send_pieces(size - start, start)
+        elif then == "new":
+            self.answer(200, changed(size), extra=[("ETag", '"v2"')])
 
-    def break_body(self, how, size, sent, offset, headers, status=200):
+    def break_body(self, how, size, sent, offset, headers):
         """Announces `size` bytes, sends `sent` of them, then breaks."""
-        self.head(status, headers + [("ETag", '"v1"')])
+        self.head(200, headers + [("ETag", '"v1"')])
         self.send_pieces(sent, offset)
         if how == "stall":
             self.hold()
