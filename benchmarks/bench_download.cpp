@@ -18,12 +18,12 @@
 #include <string>
 
 #include "app/DownloadForm.h"
+#include "curl/CurlConnection.h"
+#include "curl/TrustedAuthorities.h"
 #include "posix/PosixEnvironment.h"
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixShell.h"
 #include "posix/SteadyClock.h"
-#include "curl/CurlConnection.h"
-#include "curl/TrustedAuthorities.h"
 #include "qt/DownloadWindow.h"
 #include "transfer/ResumingTransfer.h"
 

@@ -43,9 +43,7 @@ class CurlConnection final : public transfer::Connection, private CurlRequest::L
     Step next(std::string_view& block) override;
     bool wait(std::chrono::milliseconds limit) override;
     void wake() override;
-    std::int64_t bufferedBytes() const override {
-        return static_cast<std::int64_t>(end_ - pos_);
-    }
+    std::int64_t bufferedBytes() const override { return static_cast<std::int64_t>(end_ - pos_); }
 
   private:
     // CurlRequest::Listener: called from inside libcurl.

@@ -45,8 +45,8 @@ int main() {
                             &clock,       &messages,    &signatures};
 
     const ServerConfig server = ServerConfig::builtIn();
-    transfer::ResumingTransfer inet(std::make_unique<curl::CurlConnection>(server.MainServerBaseUrl),
-                                    server.MainServerBaseUrl);
+    transfer::ResumingTransfer inet(
+        std::make_unique<curl::CurlConnection>(server.MainServerBaseUrl), server.MainServerBaseUrl);
     qt::DownloadWindow window(services, inet, server);
     window.show();
     return QApplication::exec();

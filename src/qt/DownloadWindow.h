@@ -16,13 +16,14 @@ class KeyPreview;
 
 // The program's window: the Qt widgets of the form and its controls as the
 // form sees them, with every user event passed to the window host (which
-// runs the form). The transfer component must outlive the window.
+// runs the form). The transfer component must outlive the window, and
+// `server` is the one the wiring gave it: the form sets the component's host
+// and login from it.
 class DownloadWindow : public QWidget {
     Q_OBJECT
   public:
     DownloadWindow(const quibrant::Services& services, platform::InternetTransfer& inet,
-                   quibrant::ServerConfig server = quibrant::ServerConfig::builtIn(),
-                   QWidget* parent = nullptr);
+                   quibrant::ServerConfig server, QWidget* parent = nullptr);
     ~DownloadWindow() override;
 
     quibrant::DownloadForm& form() { return host_->form(); }

@@ -178,8 +178,8 @@ std::optional<ResumingTransfer::Hop> ResumingTransfer::nextHop(const Answer& ans
     const WebAddress& here = hop_.address;
     // The login goes to the main server over HTTPS, asked for on that hop,
     // and once: a second refusal is the answer the user sees.
-    const bool mainServer = mainServer_ && mainServer_->secure() && here.secure() &&
-                            here.sameOrigin(*mainServer_);
+    const bool mainServer =
+        mainServer_ && mainServer_->secure() && here.secure() && here.sameOrigin(*mainServer_);
     if (answer.status == kUnauthorized && !hop_.withLogin && mainServer &&
         offersBasic(answer.header("WWW-Authenticate"))) {
         Hop again = hop_;

@@ -38,7 +38,8 @@ bool startsWithScheme(const std::string& text) {
             return false;
         }
     }
-    return colon + 1 >= text.size() || std::isdigit(static_cast<unsigned char>(text[colon + 1])) == 0;
+    return colon + 1 >= text.size() ||
+           std::isdigit(static_cast<unsigned char>(text[colon + 1])) == 0;
 }
 
 // Bytes that may not travel raw in a request line become %XX; "%" itself is

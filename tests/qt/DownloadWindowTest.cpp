@@ -324,7 +324,7 @@ int closeInsideLoop() {
     process.inet = &f.inet;
     quibrant::Services services = f.services();
     services.process = &process;
-    quibrant::qt::DownloadWindow window(services, f.inet);
+    quibrant::qt::DownloadWindow window(services, f.inet, quibrant::ServerConfig::builtIn());
     window.show();
     QTimer::singleShot(0, &window, &QWidget::close);
     DownloadFormTestAccess::controls(window.form()).window->doEvents();

@@ -30,7 +30,7 @@ struct WindowFixture : FakeServiceSet {
 
     // Builds the window and shows it as the program's start does, active.
     qt::DownloadWindow& start() {
-        window = std::make_unique<qt::DownloadWindow>(services(), inet);
+        window = std::make_unique<qt::DownloadWindow>(services(), inet, ServerConfig::builtIn());
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get())) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "posix/PosixFileSystem.h"
-#include "transfer/ResumingTransfer.h"
 #include "support/FormFixture.h"
+#include "transfer/ResumingTransfer.h"
 
 namespace quibrant::test {
 

@@ -130,8 +130,9 @@ TEST_F(CurlTransferTest, SaysWhyNoAnswerCameAndTrustsTheBuiltInAuthorityForTheMa
         const std::string asked = url(c.asked, "/ok/100");
         SCOPED_TRACE(asked);
         const std::string pem = testAuthorities().everyHostPem;
-        const auto transfer = makeTransfer(
-            url(c.main, "/"), c.builtInOnly ? curl::TrustedAuthorities{"", pem} : testAuthorities());
+        const auto transfer =
+            makeTransfer(url(c.main, "/"),
+                         c.builtInOnly ? curl::TrustedAuthorities{"", pem} : testAuthorities());
         transfer::ResumingTransfer& inet = *transfer;
         Download download(inet);
         download.start(asked);

@@ -112,7 +112,8 @@ struct Download {
     void read() {
         try {
             transfer::checkStatus(inet->responseCode(), inet->GetHeader("Location"));
-            const std::int32_t length = transfer::parseContentLength(inet->GetHeader("Content-Length"));
+            const std::int32_t length =
+                transfer::parseContentLength(inet->GetHeader("Content-Length"));
             for (std::string_view piece = inet->GetChunk(pieceSize); !piece.empty();
                  piece = inet->GetChunk(pieceSize)) {
                 largestPiece = std::max(largestPiece, piece.size());
@@ -159,33 +160,73 @@ TEST(ResumingTransferTest, FollowsRedirectsAndGivesTheLoginOnlyWhereItBelongs) {
         std::string outcome;  // "" for the whole file
     };
     const Case cases[] = {
-        {"login asked by the main server", kMain, kFile, {challenge(), whole()},
-         {kFile, std::string(kFile) + " +login"}, ""},
-        {"login asked again after a redirect on the same server", kMain, kFile,
+        {"login asked by the main server",
+         kMain,
+         kFile,
+         {challenge(), whole()},
+         {kFile, std::string(kFile) + " +login"},
+         ""},
+        {"login asked again after a redirect on the same server",
+         kMain,
+         kFile,
          {challenge(), redirect("/descargas/espejo/q.exe"), challenge(), whole()},
-         {kFile, std::string(kFile) + " +login", mirror, mirror + " +login"}, ""},
-        {"login refused once more", kMain, kFile, {challenge(), challenge()},
-         {kFile, std::string(kFile) + " +login"}, kRefused401},
-        {"another host", kMain, "https://espejo.example/q.exe", {challenge()},
-         {"https://espejo.example/q.exe"}, kRefused401},
-        {"another port", kMain, "https://descargas.example:8443/q.exe", {challenge()},
-         {"https://descargas.example:8443/q.exe"}, kRefused401},
-        {"plain HTTP", "http://descargas.example/", "http://descargas.example/q.exe",
-         {challenge()}, {"http://descargas.example/q.exe"}, kRefused401},
-        {"no Basic offered", kMain, kFile, {challenge("Digest realm=\"basic\"")}, {kFile},
+         {kFile, std::string(kFile) + " +login", mirror, mirror + " +login"},
+         ""},
+        {"login refused once more",
+         kMain,
+         kFile,
+         {challenge(), challenge()},
+         {kFile, std::string(kFile) + " +login"},
          kRefused401},
-        {"redirect to another host", kMain, kFile,
+        {"another host",
+         kMain,
+         "https://espejo.example/q.exe",
+         {challenge()},
+         {"https://espejo.example/q.exe"},
+         kRefused401},
+        {"another port",
+         kMain,
+         "https://descargas.example:8443/q.exe",
+         {challenge()},
+         {"https://descargas.example:8443/q.exe"},
+         kRefused401},
+        {"plain HTTP",
+         "http://descargas.example/",
+         "http://descargas.example/q.exe",
+         {challenge()},
+         {"http://descargas.example/q.exe"},
+         kRefused401},
+        {"no Basic offered",
+         kMain,
+         kFile,
+         {challenge("Digest realm=\"basic\"")},
+         {kFile},
+         kRefused401},
+        {"redirect to another host",
+         kMain,
+         kFile,
          {redirect("https://espejo.example/q.exe"), challenge()},
-         {kFile, "https://espejo.example/q.exe"}, kRefused401},
-        {"redirect from HTTPS to HTTP", kMain, kFile,
-         {redirect("http://descargas.example/q.exe"), whole()}, {kFile},
+         {kFile, "https://espejo.example/q.exe"},
+         kRefused401},
+        {"redirect from HTTPS to HTTP",
+         kMain,
+         kFile,
+         {redirect("http://descargas.example/q.exe"), whole()},
+         {kFile},
          "El servidor redirigió la descarga a una dirección sin HTTPS (respuesta 302). Por "
          "seguridad no se siguió y no se descargó nada."},
-        {"redirect from HTTP to HTTPS", kMain, "http://espejo.example/q.exe",
+        {"redirect from HTTP to HTTPS",
+         kMain,
+         "http://espejo.example/q.exe",
          {redirect("https://espejo.example/q.exe"), whole()},
-         {"http://espejo.example/q.exe", "https://espejo.example/q.exe"}, ""},
-        {"relative redirect", kMain, kFile, {redirect("../2011/q.exe?v=2#x"), whole()},
-         {kFile, "https://descargas.example/clientes/2011/q.exe?v=2"}, ""},
+         {"http://espejo.example/q.exe", "https://espejo.example/q.exe"},
+         ""},
+        {"relative redirect",
+         kMain,
+         kFile,
+         {redirect("../2011/q.exe?v=2#x"), whole()},
+         {kFile, "https://descargas.example/clientes/2011/q.exe?v=2"},
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,11 +306,11 @@ TEST(ResumingTransferTest, JoinsOnlyTheRestOfTheSameFile) {
         {"closed early, then rest", {whole(1000, Then::kEnd), rest(1000)}, 2, ""},
         {"stalled, then rest", {whole(1000, Then::kStall), rest(1000)}, 2, ""},
         {"rest without a validator", {whole(1000, Then::kBreak), rest(1000, "")}, 2, changed},
-        {"rest of another version", {whole(1000, Then::kBreak), rest(1000, "\"v2\"")}, 2,
-         changed},
+        {"rest of another version", {whole(1000, Then::kBreak), rest(1000, "\"v2\"")}, 2, changed},
         {"whole file again", {whole(1000, Then::kBreak), whole()}, 2, cut},
         {"no answer, then rest",
-         {whole(1000, Then::kBreak), noAnswer(TransferFault::kConnectionRefused), rest(1000)}, 3,
+         {whole(1000, Then::kBreak), noAnswer(TransferFault::kConnectionRefused), rest(1000)},
+         3,
          ""},
         {"broken three more times",
          {whole(1000, Then::kBreak), rest(1000, "\"v1\"", Then::kBreak, 500),
@@ -278,7 +319,9 @@ TEST(ResumingTransferTest, JoinsOnlyTheRestOfTheSameFile) {
          "La descarga se interrumpió: la conexión con el servidor se cortó de golpe; se "
          "recibieron 2500 de 3000 bytes."},
         {"first answer names no version",
-         {answer(200, {{"Content-Length", "3000"}}, {bytes(1000)}, Then::kBreak)}, 1, cut},
+         {answer(200, {{"Content-Length", "3000"}}, {bytes(1000)}, Then::kBreak)},
+         1,
+         cut},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -305,8 +348,8 @@ TEST(ResumingTransferTest, JoinsOnlyTheRestOfTheSameFile) {
 // hop that lands on the main server, carrying its range all the way.
 TEST(ResumingTransferTest, AsksForTheRestThroughRedirectsAndTheLogin) {
     const std::string mirror = "https://descargas.example/descargas/espejo/q.exe";
-    Download download(inTurn({whole(1000, Then::kBreak), redirect(mirror), challenge(),
-                              rest(1000)}));
+    Download download(
+        inTurn({whole(1000, Then::kBreak), redirect(mirror), challenge(), rest(1000)}));
     download.get(kFile);
     EXPECT_EQ(download.asked(),
               (std::vector<std::string>{kFile, kFile, mirror, mirror + " +login"}));
@@ -315,9 +358,9 @@ TEST(ResumingTransferTest, AsksForTheRestThroughRedirectsAndTheLogin) {
 }
 
 TEST(ResumingTransferTest, WaitsOneTwoAndFourSecondsBeforeEachResume) {
-    Download download(inTurn({whole(1000, Then::kBreak), rest(1000, "\"v1\"", Then::kBreak, 500),
-                              rest(1500, "\"v1\"", Then::kBreak, 500),
-                              rest(2000, "\"v1\"", Then::kBreak, 500)}));
+    Download download(
+        inTurn({whole(1000, Then::kBreak), rest(1000, "\"v1\"", Then::kBreak, 500),
+                rest(1500, "\"v1\"", Then::kBreak, 500), rest(2000, "\"v1\"", Then::kBreak, 500)}));
     download.get(kFile);
     EXPECT_EQ(download.connection->waited, std::chrono::seconds(7));
 }
@@ -336,8 +379,8 @@ TEST(ResumingTransferTest, ACancelDuringTheWaitBeforeAResumeEndsTheDownload) {
 // Pieces are cut from the connection's blocks, whatever their sizes, never
 // larger than asked; once the body has ended every piece is empty.
 TEST(ResumingTransferTest, HandsOutTheBodyInPiecesNoLargerThanAsked) {
-    Download download(inTurn({answer(200, {{"Content-Length", "3000"}},
-                                     {bytes(1), bytes(2046, 1), bytes(953, 2047)})}));
+    Download download(inTurn(
+        {answer(200, {{"Content-Length", "3000"}}, {bytes(1), bytes(2046, 1), bytes(953, 2047)})}));
     download.pieceSize = 7;
     download.get("descargas.example/clientes/actual/q.exe");
     EXPECT_EQ(download.connection->requests[0].url, kFile);

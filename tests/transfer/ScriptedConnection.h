@@ -68,9 +68,7 @@ class ScriptedConnection : public transfer::Connection {
         next_ = 0;
         reply_ = Reply{};
     }
-    const transfer::Answer* answer() const override {
-        return answered_ ? &*reply_.head : nullptr;
-    }
+    const transfer::Answer* answer() const override { return answered_ ? &*reply_.head : nullptr; }
     std::optional<transfer::ConnectionFault> failure() const override {
         return failed_ ? std::optional(reply_.fault) : std::nullopt;
     }

@@ -49,14 +49,16 @@ TEST(WebAddressTest, RefusesWhatIsNoWebAddress) {
          {"", "ftp://descargas.example/q.exe", "file:///C:/q.exe", "C:\\Temp\\q.exe", "/tmp/q.exe",
           "\\\\servidor\\q.exe", "mailto:a@b.example", "https://", "https:///q.exe",
           "https://descargas.example:99999/q.exe", "https://descargas.example:x/q.exe",
-          "https://descar gas.example/q.exe", "https://descargas.example/q.exe\r\nX-Inyectada: 1"}) {
+          "https://descar gas.example/q.exe",
+          "https://descargas.example/q.exe\r\nX-Inyectada: 1"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(WebAddress::parse(text).has_value());
     }
 }
 
 TEST(WebAddressTest, ResolvesRedirectLocationsAgainstTheAddressAsked) {
-    const WebAddress base = *WebAddress::parse("https://descargas.example:8443/clientes/actual/q.exe?v=1");
+    const WebAddress base =
+        *WebAddress::parse("https://descargas.example:8443/clientes/actual/q.exe?v=1");
     struct Case {
         std::string location;
         std::optional<std::string> url;
@@ -83,7 +85,8 @@ TEST(WebAddressTest, ResolvesRedirectLocationsAgainstTheAddressAsked) {
 
 TEST(WebAddressTest, ComparesOriginsBySchemeHostAndPort) {
     const WebAddress main = *WebAddress::parse("https://descargas.example/");
-    EXPECT_TRUE(main.sameOrigin(*WebAddress::parse("https://DESCARGAS.example:443/clientes/q.exe")));
+    EXPECT_TRUE(
+        main.sameOrigin(*WebAddress::parse("https://DESCARGAS.example:443/clientes/q.exe")));
     EXPECT_FALSE(main.sameOrigin(*WebAddress::parse("http://descargas.example/q.exe")));
     EXPECT_FALSE(main.sameOrigin(*WebAddress::parse("https://descargas.example:8443/q.exe")));
     EXPECT_FALSE(main.sameOrigin(*WebAddress::parse("https://descargas.example.otro/q.exe")));
