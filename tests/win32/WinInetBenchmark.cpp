@@ -1,8 +1,8 @@
 // Downloads one URL and prints "<bytes> <seconds>", for wininet-benchmark.sh.
-// "component" goes through the WinINet transfer component the way the window
-// does (pieces of 1024 bytes, read from inside state 12, the thread's
-// messages flowing); "bare" is the plainest WinINet loop on this thread, to
-// tell what the component costs from what WinINet costs.
+// "component" goes through the transfer component over the WinINet connection
+// the way the window does (pieces of 1024 bytes, read from inside state 12, the
+// thread's messages flowing); "bare" is the plainest WinINet loop on this
+// thread, to tell what the component costs from what WinINet costs.
 
 #include <windows.h>
 #include <wininet.h>
