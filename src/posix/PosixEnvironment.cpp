@@ -1,12 +1,17 @@
 #include "posix/PosixEnvironment.h"
 
+#include <pwd.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 
 #include "posix/PosixHandles.h"
+#include "posix/WinePaths.h"
 
 extern char** environ;
 
@@ -63,6 +68,59 @@ std::string configuredDesktop(const std::string& home) {
     return value;
 }
 
+// The user's login name, as wine names the user's folder in a prefix.
+std::string userName() {
+    const passwd* entry = getpwuid(geteuid());
+    if (entry != nullptr && entry->pw_name != nullptr) {
+        return entry->pw_name;
+    }
+    return environmentVariable("USER");
+}
+
+// `folder` as a folder of the user's own, created (with any missing parents)
+// when it is not there, the last one open to the user alone; "" when it
+// cannot be made or belongs to someone else.
+std::string ownFolder(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string parent = folder.substr(0, slash);
+        if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST) {
+            return "";
+        }
+    }
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "";
+    }
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != geteuid()) {
+        return "";
+    }
+    return folder;
+}
+
+// The user's own temporary folder, as Windows gives every user one: never
+// the shared /tmp, where another user's file could take the installer's
+// name first.
+std::string userTemporaryFolder() {
+    const WinePaths wine = WinePaths::fromEnvironment();
+    struct stat info {};
+    const std::string drive = wine.prefix() + "/drive_c";
+    const std::string user = userName();
+    if (!user.empty() && ::stat(drive.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return ownFolder(drive + "/users/" + user + "/AppData/Local/Temp");
+    }
+    std::string cache = environmentVariable("XDG_CACHE_HOME");
+    if (cache.empty() || cache.front() != '/') {
+        const std::string home = environmentVariable("HOME");
+        if (home.empty()) {
+            return "";
+        }
+        cache = home + "/.cache";
+    }
+    return ownFolder(cache + "/quibrant-descarga");
+}
+
 }  // namespace
 
 std::string environmentVariable(const std::string& name) {
@@ -81,9 +139,13 @@ std::string canonicalPath(const std::string& path) {
 }
 
 std::string PosixEnvironment::variable(const std::string& name) {
+    // The folder the user chose, then the one of the user's own.
+    if (sameName(name, "temp")) {
+        const std::string chosen = environmentVariable("TMPDIR");
+        return chosen.empty() ? userTemporaryFolder() : chosen;
+    }
     if (sameName(name, "tmp")) {
-        std::string value = firstSet({"TMP", "TMPDIR"});
-        return value.empty() ? "/tmp" : value;
+        return userTemporaryFolder();
     }
     if (sameName(name, "HOMEDRIVE")) {
         return environmentVariable("HOME");

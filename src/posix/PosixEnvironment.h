@@ -8,7 +8,11 @@ namespace quibrant::posix {
 
 // The process environment, with the Windows variable names the program asks
 // for mapped to their Linux counterparts:
-//   tmp         -> TMP, else TMPDIR, else /tmp
+//   temp        -> TMPDIR, else what tmp gives
+//   tmp         -> a folder of the user's own (the wine prefix's temporary
+//                  folder for the user when the prefix exists, else one
+//                  under $XDG_CACHE_HOME), made 0700 when missing; never
+//                  the shared /tmp
 //   HOMEDRIVE   -> HOME (the root of the user's own files)
 //   userprofile -> USERPROFILE, else HOME
 // Every name is matched without regard to case.

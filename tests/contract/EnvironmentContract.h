@@ -86,7 +86,7 @@ TYPED_TEST_P(SystemEnvironmentContract, StartUpTakesItsFoldersFromTheEnvironment
     s.makeFolder("Temporal de prueba");
     s.makeFolder("Perfil de usuario");
     // Written another way, they still reach the form in their long form.
-    s.variables.set("TEMP", s.otherSpelling("Temporal de prueba"));
+    s.variables.set(s.kTemporaryVariable, s.otherSpelling("Temporal de prueba"));
     s.variables.set("USERPROFILE", s.otherSpelling("Perfil de usuario"));
     const FormState& state = this->load();
     const std::string temp = s.path("Temporal de prueba") + platform::kSep;
@@ -98,12 +98,11 @@ TYPED_TEST_P(SystemEnvironmentContract, StartUpTakesItsFoldersFromTheEnvironment
 
 TYPED_TEST_P(SystemEnvironmentContract, StartUpPassesOverFoldersThatDoNotExist) {
     auto& s = this->s;
-    s.makeFolder("tmp");
-    s.variables.set("TEMP", s.path("no existe"));
-    s.variables.set("TMP", s.path("tmp"));
+    const std::string fallback = s.secondTemporaryFolder();
+    s.variables.set(s.kTemporaryVariable, s.path("no existe"));
     s.variables.set("USERPROFILE", s.path("tampoco"));
     const FormState& state = this->load();
-    EXPECT_EQ(state.TempFolder, s.path("tmp") + platform::kSep);
+    EXPECT_EQ(state.TempFolder, fallback + platform::kSep);
     EXPECT_EQ(state.DesktopFolder, state.TempFolder);
 }
 

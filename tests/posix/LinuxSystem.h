@@ -56,7 +56,7 @@ struct LinuxSystem {
         variables.set("WINEPREFIX", path("prefix"));
         variables.set("HOME", path("home"));
         for (const char* name : {"TEMP", "TMP", "TMPDIR", "USERPROFILE", "HOMEDRIVE",
-                                 "XDG_DESKTOP_DIR", "XDG_CONFIG_HOME"}) {
+                                 "XDG_DESKTOP_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
             variables.unset(name);
         }
     }
@@ -80,6 +80,13 @@ struct LinuxSystem {
         std::filesystem::create_directories(path(relative));
         return path(relative);
     }
+    // The variable that names the user's temporary folder, and the folder the
+    // program falls back on when it names none that exists: the user's own.
+    static constexpr const char* kTemporaryVariable = "TMPDIR";
+    std::string secondTemporaryFolder() {
+        return posix::canonicalPath(environment.variable("tmp"));
+    }
+
     std::string write(const std::string& relative, const std::string& bytes, mode_t mode = 0644) {
         std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
         std::ofstream(path(relative), std::ios::binary) << bytes;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "LinuxSystem.h"
@@ -18,12 +22,31 @@ class PosixEnvironmentTest : public SystemEnvironmentContract<LinuxSystem> {
     platform::Environment& environment = s.environment;
 };
 
-TEST_F(PosixEnvironmentTest, TmpFallsBackToTmpdirThenToSlashTmp) {
-    EXPECT_EQ(environment.variable("tmp"), "/tmp");
+// Each user has a temporary folder of their own, as on Windows, never the
+// shared /tmp: there another user's file could hold the installer's name.
+TEST_F(PosixEnvironmentTest, TheTemporaryFolderIsTheUsersOwn) {
+    const auto privateFolder = [](const std::string& folder) {
+        struct stat info {};
+        return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+               (info.st_mode & 0777) == 0700 && info.st_uid == geteuid();
+    };
+    const std::string user = getpwuid(geteuid())->pw_name;
+    const std::string inPrefix = s / ("prefix/drive_c/users/" + user + "/AppData/Local/Temp");
+    EXPECT_EQ(environment.variable("tmp"), inPrefix);
+    EXPECT_EQ(environment.variable("TEMP"), inPrefix);
+    EXPECT_TRUE(privateFolder(inPrefix));
+
+    s.variables.set("WINEPREFIX", s / "sin-prefijo");
+    s.variables.set("XDG_CACHE_HOME", s / "cache");
+    EXPECT_EQ(environment.variable("temp"), s / "cache/quibrant-descarga");
+    EXPECT_TRUE(privateFolder(s / "cache/quibrant-descarga"));
+    s.variables.unset("XDG_CACHE_HOME");
+    EXPECT_EQ(environment.variable("temp"), s / "home/.cache/quibrant-descarga");
+
+    // The folder the user chose comes first.
     s.variables.set("TMPDIR", "/var/tmp");
-    EXPECT_EQ(environment.variable("tmp"), "/var/tmp");
-    s.variables.set("TMP", s / "tmp");
-    EXPECT_EQ(environment.variable("tmp"), s / "tmp");
+    EXPECT_EQ(environment.variable("temp"), "/var/tmp");
+    EXPECT_EQ(environment.variable("tmp"), s / "home/.cache/quibrant-descarga");
 }
 
 TEST_F(PosixEnvironmentTest, HomeStandsInForHomeDriveAndProfile) {
@@ -45,17 +68,17 @@ TEST_F(PosixEnvironmentTest, DesktopIsTheXdgDesktopWhenConfigured) {
     EXPECT_EQ(environment.desktopFolderOf(home), home + "/Desktop");
 }
 
-TEST_F(PosixEnvironmentTest, StartUpFallsBackToSlashTmpAndTheHomeFolder) {
+TEST_F(PosixEnvironmentTest, StartUpTakesTheUsersOwnTemporaryFolderAndTheHomeFolder) {
     s.variables.set("TEMP", s / "no existe");
     const FormState& state = load();
-    EXPECT_EQ(state.TempFolder, "/tmp/");
+    EXPECT_EQ(state.TempFolder, posix::canonicalPath(environment.variable("temp")) + "/");
     EXPECT_EQ(state.DesktopFolder, s / "home/Desktop/");
 }
 
 TEST_F(PosixEnvironmentTest, NoHomeAtAllLeavesTheDesktopAtTheTemporaryFolder) {
     s.variables.unset("HOME");
     s.makeFolder("tmp");
-    s.variables.set("TMP", s / "tmp");
+    s.variables.set("TMPDIR", s / "tmp");
     const FormState& state = load();
     EXPECT_EQ(state.TempFolder, s / "tmp/");
     EXPECT_EQ(state.DesktopFolder, state.TempFolder);

@@ -101,6 +101,14 @@ struct WindowsSystem {
     std::string currentFolder() { return test::currentFolder(); }
     std::string programElsewhere() { return kRecorderName; }
 
+    // The variable that names the user's temporary folder, and the folder the
+    // program falls back on when it names none that exists: TMP's.
+    static constexpr const char* kTemporaryVariable = "TEMP";
+    std::string secondTemporaryFolder() {
+        variables.set("TMP", makeFolder("tmp"));
+        return path("tmp");
+    }
+
     // The short (8.3) form.
     std::string otherSpelling(const std::string& relative) { return shortPathOf(path(relative)); }
     std::size_t characters(const std::string& text) { return win32::widen(text).size(); }
