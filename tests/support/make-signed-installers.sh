@@ -11,6 +11,23 @@
 #                            certificate was valid; the certificate has expired since
 #   expired-countersigned.exe  the same with a legacy Authenticode timestamp
 #   truncated.exe            vendor.exe cut short
+# and, for the code-signing policy's rules:
+#   intermediate.exe         signed under an intermediate authority for code signing
+#   any-use-intermediate.exe signed under an intermediate authority for any use
+#   tls-intermediate.exe     signed under an intermediate authority for TLS servers only
+#   no-usage.exe             signed with a certificate that lists no uses
+#   ca-signer.exe            signed with a certificate authority's certificate
+#   no-digital-signature.exe signed with a certificate without digitalSignature
+#   sha384.exe, sha512.exe, sha1.exe, md5.exe  vendor.exe's signature with that digest
+#   two-organisations.exe    signed by a subject with two O= values, the vendor's first
+#   control-characters.exe   signed by an organisation whose name holds control characters
+#   intermediate-timestamped.exe  like expired-timestamped.exe, stamped by an
+#                            authority under the code-signing intermediate
+#   tls-timestamped.exe      the same, stamped by an authority under the TLS intermediate
+#   tls-countersigned.exe    the same with a legacy timestamp from that authority
+#   codesigner-countersigned.exe  the same with a legacy timestamp from another
+#                            organisation's certificate for code signing and time stamping
+#   sha1-timestamped.exe     like expired-timestamped.exe, the timestamp signed with SHA-1
 #
 #   make-signed-installers.sh [--vendor-only] [--program FILE.exe] [--signer NAME] PKI OUT
 #
@@ -40,7 +57,10 @@ work=$out/firma
 rm -rf "$work"
 # osslsigncode writes no file that is already there.
 rm -f "$out"/{vendor,unsigned,foreign,tampered,untrusted,expired,expired-timestamped}.exe \
-    "$out"/{expired-countersigned,truncated}.exe
+    "$out"/{expired-countersigned,truncated,intermediate,any-use-intermediate}.exe \
+    "$out"/{tls-intermediate,no-usage,ca-signer,no-digital-signature,sha384,sha512}.exe \
+    "$out"/{sha1,md5,two-organisations,control-characters,intermediate-timestamped}.exe \
+    "$out"/{tls-timestamped,tls-countersigned,codesigner-countersigned,sha1-timestamped}.exe
 mkdir -p "$work/issued"
 cd "$work"
 : > index.txt
@@ -65,23 +85,42 @@ when() { date -u -d "@$1" +%Y%m%d%H%M%SZ; }
 now=$(date +%s)
 
 # certificate NAME AUTHORITY SUBJECT FROM UNTIL USAGE
+# An end entity's certificate for digital signatures, listing the extended key
+# usage USAGE (none when empty); `constraints` and `key_usage` in the caller's
+# environment replace its basic constraints and key usage. NAME.chain.pem holds
+# it with the intermediate authorities above it, the certificates a signature
+# carries. The key is NAME.key, made when there is none.
 certificate() {
     local name=$1 authority=$2 subject=$3 from=$4 until=$5 usage=$6
-    openssl genrsa -out "$name.key" 2048 2>/dev/null
-    openssl req -new -key "$name.key" -subj "$subject" -out "$name.csr"
-    printf '%s\n' "basicConstraints=critical,CA:FALSE" "keyUsage=critical,digitalSignature" \
-        "extendedKeyUsage=$usage" "subjectKeyIdentifier=hash" \
-        "authorityKeyIdentifier=keyid" > "$name.ext"
-    openssl ca -batch -config ca.cnf -cert "$authority.pem" -keyfile "$authority.key" \
+    if [ ! -f "$name.key" ]; then
+        openssl genrsa -out "$name.key" 2048 2>/dev/null
+    fi
+    openssl req -new -utf8 -key "$name.key" -subj "$subject" -out "$name.csr"
+    printf '%s\n' "basicConstraints=${constraints:-critical,CA:FALSE}" \
+        "keyUsage=${key_usage:-critical,digitalSignature}" ${usage:+"extendedKeyUsage=$usage"} \
+        "subjectKeyIdentifier=hash" "authorityKeyIdentifier=keyid" > "$name.ext"
+    openssl ca -batch -utf8 -config ca.cnf -cert "$authority.pem" -keyfile "$authority.key" \
         -in "$name.csr" -out "$name.pem" -startdate "$(when "$from")" \
         -enddate "$(when "$until")" -extfile "$name.ext" -notext -preserveDN 2>/dev/null
+    cat "$name.pem" > "$name.chain.pem"
+    if [ -f "$authority.chain.pem" ]; then
+        cat "$authority.chain.pem" >> "$name.chain.pem"
+    fi
 }
 
-# sign NAME CERTIFICATE OUT.exe [osslsigncode option...]
+# intermediate NAME USAGE: an authority under the test authority, limited to USAGE.
+intermediate() {
+    openssl ecparam -name prime256v1 -genkey -noout -out "$1.key"
+    constraints=critical,CA:TRUE key_usage=critical,keyCertSign,cRLSign \
+        certificate "$1" ca "/CN=Autoridad intermedia de prueba ($1)" $((now - 3600)) \
+        $((now + month)) "$2"
+}
+
+# sign CERTIFICATE OUT.exe [osslsigncode option...]
 sign() {
     local certificate=$1 target=$2
     shift 2
-    osslsigncode sign -certs "$certificate.pem" -key "$certificate.key" -h sha256 \
+    osslsigncode sign -certs "$certificate.chain.pem" -key "$certificate.key" -h sha256 \
         -n "Instalador de prueba" "$@" -in program.exe -out "$target" > /dev/null
 }
 
@@ -99,12 +138,25 @@ if [ -n "$vendor_only" ]; then
     exit 0
 fi
 
-# First, as its certificate must expire before the script ends: signed and
-# timestamped within the few seconds that certificate is valid.
-short_end=$((now + 4))
-certificate expiring ca "/CN=$signer/O=$signer" $((now - 2 * 86400)) $short_end codeSigning
-certificate tsa ca "/CN=Autoridad de sellado de prueba" $((now - 3600)) $((now + month)) \
-    "critical,timeStamping"
+# The timestamping authorities, and the authorities below the test authority
+# that the chain rules need. The certificates made for those rules share one
+# key, as keys take most of the script's time.
+openssl genrsa -out shared.key 2048 2>/dev/null
+intermediate code-ca "codeSigning,timeStamping"
+intermediate any-ca anyExtendedKeyUsage
+intermediate tls-ca serverAuth
+stamper() {
+    [ "$1" = tsa ] || cp shared.key "$1.key"
+    certificate "$1" "$2" "/CN=Autoridad de sellado de prueba ($1)" $((now - 3600)) \
+        $((now + month)) "critical,timeStamping"
+}
+stamper tsa ca
+stamper code-tsa code-ca
+stamper tls-tsa tls-ca
+# Another organisation's certificate for code signing that also lists time stamping.
+cp shared.key codesigner.key
+certificate codesigner ca "/CN=Otra Empresa/O=Otra Empresa S.A." $((now - 3600)) \
+    $((now + month)) "codeSigning,timeStamping"
 cat > tsa.cnf <<CNF
 [tsa]
 default_tsa = test_tsa
@@ -132,8 +184,19 @@ for _ in $(seq 50); do
     [ -s tsa.port ] && break
     sleep 0.1
 done
-sign expiring "$out/expired-timestamped.exe" -ts "http://127.0.0.1:$(cat tsa.port)"
-sign expiring "$out/expired-countersigned.exe" -t "http://127.0.0.1:$(cat tsa.port)"
+stamps=http://127.0.0.1:$(cat tsa.port)
+
+# Signed and timestamped within the few seconds its certificate is valid,
+# which must have ended before the script does.
+short_end=$(($(date +%s) + 6))
+certificate expiring ca "/CN=$signer/O=$signer" $((now - 2 * 86400)) $short_end codeSigning
+sign expiring "$out/expired-timestamped.exe" -ts "$stamps"
+sign expiring "$out/expired-countersigned.exe" -t "$stamps"
+sign expiring "$out/intermediate-timestamped.exe" -ts "$stamps/code-tsa"
+sign expiring "$out/tls-timestamped.exe" -ts "$stamps/tls-tsa"
+sign expiring "$out/tls-countersigned.exe" -t "$stamps/tls-tsa"
+sign expiring "$out/codesigner-countersigned.exe" -t "$stamps/codesigner"
+sign expiring "$out/sha1-timestamped.exe" -ts "$stamps/tsa?digest=sha1"
 kill $tsa
 wait $tsa 2>/dev/null || true
 trap - EXIT
@@ -149,6 +212,38 @@ certificate untrusted rogue "/CN=$signer/O=$signer" $((now - 3600)) $((now + mon
 sign untrusted "$out/untrusted.exe"
 certificate expired ca "/CN=$signer/O=$signer" $((now - 3 * 86400)) $((now - 86400)) codeSigning
 sign expired "$out/expired.exe"
+
+# The vendor's name on certificates that code signing must not accept, or must.
+# vendor NAME AUTHORITY USAGE: a certificate in the vendor's name, signing NAME.exe.
+vendor() {
+    cp shared.key "$1.key"
+    certificate "$1" "$2" "/CN=$signer/O=$signer" $((now - 3600)) $((now + month)) "$3"
+    sign "$1" "$out/$1.exe"
+}
+vendor intermediate code-ca codeSigning
+vendor any-use-intermediate any-ca codeSigning
+vendor tls-intermediate tls-ca codeSigning
+vendor no-usage ca ""
+constraints=critical,CA:TRUE key_usage=critical,digitalSignature,keyCertSign \
+    vendor ca-signer ca codeSigning
+key_usage=critical,keyEncipherment vendor no-digital-signature ca codeSigning
+for digest in sha384 sha512 sha1 md5; do
+    sign vendor "$out/$digest.exe" -h "$digest"
+done
+cp shared.key two-organisations.key
+cp shared.key control-characters.key
+certificate two-organisations ca "/CN=$signer/O=$signer/O=Otra Empresa S.A." $((now - 3600)) \
+    $((now + month)) codeSigning
+sign two-organisations "$out/two-organisations.exe"
+certificate control-characters ca $'/CN=Otra/O=Otra\x1b[2J Empresa\a S.A.\u202e' \
+    $((now - 3600)) $((now + month)) codeSigning
+sign control-characters "$out/control-characters.exe"
+
+# The test authority where libcrypto's variables could point, for a check that
+# must not look there.
+mkdir hashed
+cp ca.pem hashed/
+openssl rehash hashed
 
 # One byte of the code, well inside the signed bytes of the file.
 cp "$out/vendor.exe" "$out/tampered.exe"
