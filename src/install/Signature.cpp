@@ -23,6 +23,7 @@ constexpr const char* kReasonTampered = "el contenido fue modificado después de
 constexpr const char* kReasonUntrusted = "el certificado no procede de una entidad de confianza.";
 constexpr const char* kReasonExpired = "el certificado no era válido cuando se firmó el archivo.";
 constexpr const char* kReasonForeign = "está firmado por otra organización";
+constexpr const char* kReasonWeakDigest = "la firma usa un algoritmo inseguro o no admitido.";
 constexpr const char* kReasonCode = " (código 0x%08X)";
 
 std::string format(const char* pattern, const std::string& first, const std::string& second = "") {
@@ -68,6 +69,9 @@ std::string refusalReason(const platform::SignatureReport& report) {
         case SignatureFault::ForeignSigner:
             reason = kReasonForeign;
             reason += report.signer.empty() ? "." : " (" + report.signer + ").";
+            break;
+        case SignatureFault::WeakDigest:
+            reason = kReasonWeakDigest;
             break;
     }
     if (report.systemCode != 0) {

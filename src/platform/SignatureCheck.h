@@ -16,6 +16,7 @@ enum class SignatureFault {
     Untrusted,      // the signer's certificate leads to no trusted root
     Expired,        // the certificate was not valid when the file was signed
     ForeignSigner,  // a sound signature, but of another organisation
+    WeakDigest,     // signed with a digest too weak to prove anything (MD5, SHA-1)
 };
 
 // What a check of a file's Authenticode signature found.

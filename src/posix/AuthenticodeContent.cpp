@@ -4,10 +4,10 @@
 #include <openssl/objects.h>
 #include <openssl/ts.h>
 #include <openssl/x509.h>
-#include <openssl/x509v3.h>
 
 #include <cstring>
 
+#include "posix/CodeSigningTrust.h"
 #include "posix/OpenSslHandles.h"
 
 namespace quibrant::posix {
@@ -104,7 +104,29 @@ std::optional<SignedProgramDigest> readSignedProgramDigest(PKCS7& p7) {
     return found;
 }
 
-std::optional<std::time_t> verifiedTimestamp(PKCS7_SIGNER_INFO& signer, X509_STORE& store) {
+namespace {
+
+// The authority that signed a timestamp token, when it may vouch for the
+// time and signed with strong digests throughout.
+bool tokenSignerTrusted(PKCS7& token, TS_TST_INFO& info, const CodeSigningTrust& trust) {
+    STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(&token);
+    const X509_ALGOR* imprint = TS_MSG_IMPRINT_get_algo(TS_TST_INFO_get_msg_imprint(&info));
+    if (sk_PKCS7_SIGNER_INFO_num(signers) != 1 ||
+        !strongSignerAlgorithms(*sk_PKCS7_SIGNER_INFO_value(signers, 0)) || imprint == nullptr ||
+        !strongDigest(OBJ_obj2nid(imprint->algorithm))) {
+        return false;
+    }
+    const BorrowedCertificates authorities(PKCS7_get0_signers(&token, nullptr, 0));
+    return authorities && sk_X509_num(authorities.get()) == 1 &&
+           trust.verify(*sk_X509_value(authorities.get(), 0), token.d.sign->cert,
+                        Purpose::TimeStamping, std::time(nullptr)) == ChainVerdict::Trusted;
+}
+
+}  // namespace
+
+std::optional<std::time_t> verifiedTimestamp(PKCS7_SIGNER_INFO& signer,
+                                             const CodeSigningTrust& trust) {
+    X509_STORE& store = trust.store();
     for (int i = 0; i < X509at_get_attr_count(signer.unauth_attr); ++i) {
         X509_ATTRIBUTE* attribute = X509at_get_attr(signer.unauth_attr, i);
         const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(attribute, 0);
@@ -132,7 +154,7 @@ std::optional<std::time_t> verifiedTimestamp(PKCS7_SIGNER_INFO& signer, X509_STO
             continue;
         }
         const TimestampInfo info(PKCS7_to_TS_TST_INFO(token.get()));
-        if (info) {
+        if (info && tokenSignerTrusted(*token, *info, trust)) {
             return toTime(TS_TST_INFO_get_time(info.get()));
         }
     }
@@ -145,6 +167,9 @@ namespace {
 // value digest and carry the countersigner's valid signature.
 bool countersignatureHolds(PKCS7_SIGNER_INFO& counter, X509& countersigner,
                            const PKCS7_SIGNER_INFO& signer) {
+    if (!strongSignerAlgorithms(counter)) {
+        return false;
+    }
     const EVP_MD* algorithm = EVP_get_digestbyobj(counter.digest_alg->algorithm);
     ASN1_OCTET_STRING* expected = PKCS7_digest_from_attributes(counter.auth_attr);
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -171,18 +196,10 @@ bool countersignatureHolds(PKCS7_SIGNER_INFO& counter, X509& countersigner,
     return holds;
 }
 
-bool trustedForTimestamping(X509_STORE& store, X509& certificate, STACK_OF(X509) * carried) {
-    const X509StoreContext context(X509_STORE_CTX_new());
-    return context && X509_STORE_CTX_init(context.get(), &store, &certificate, carried) == 1 &&
-           X509_verify_cert(context.get()) == 1 &&
-           (X509_get_extension_flags(&certificate) & EXFLAG_XKUSAGE) != 0 &&
-           (X509_get_extended_key_usage(&certificate) & XKU_TIMESTAMP) != 0;
-}
-
 }  // namespace
 
 std::optional<std::time_t> verifiedCountersignature(PKCS7& p7, PKCS7_SIGNER_INFO& signer,
-                                                    X509_STORE& store) {
+                                                    const CodeSigningTrust& trust) {
     const ASN1_TYPE* value = PKCS7_get_attribute(&signer, NID_pkcs9_countersignature);
     if (value == nullptr || value->type != V_ASN1_SEQUENCE) {
         return std::nullopt;
@@ -197,7 +214,8 @@ std::optional<std::time_t> verifiedCountersignature(PKCS7& p7, PKCS7_SIGNER_INFO
                                              counter->issuer_and_serial->serial)
             : nullptr;
     if (countersigner == nullptr || !countersignatureHolds(*counter, *countersigner, signer) ||
-        !trustedForTimestamping(store, *countersigner, carried)) {
+        trust.verify(*countersigner, carried, Purpose::TimeStamping, std::time(nullptr)) !=
+            ChainVerdict::Trusted) {
         return std::nullopt;
     }
     const ASN1_TYPE* signingTime = PKCS7_get_signed_attribute(counter.get(), NID_pkcs9_signingTime);
@@ -206,23 +224,6 @@ std::optional<std::time_t> verifiedCountersignature(PKCS7& p7, PKCS7_SIGNER_INFO
         return std::nullopt;
     }
     return toTime(signingTime->value.utctime);
-}
-
-std::string subjectOrganisation(X509& certificate) {
-    X509_NAME* subject = X509_get_subject_name(&certificate);
-    const int index = X509_NAME_get_index_by_NID(subject, NID_organizationName, -1);
-    if (index < 0) {
-        return "";
-    }
-    unsigned char* utf8 = nullptr;
-    const int length =
-        ASN1_STRING_to_UTF8(&utf8, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, index)));
-    if (length < 0) {
-        return "";
-    }
-    std::string organisation(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(length));
-    OPENSSL_free(utf8);
-    return organisation;
 }
 
 }  // namespace quibrant::posix

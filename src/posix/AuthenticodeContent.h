@@ -8,6 +8,8 @@
 
 namespace quibrant::posix {
 
+class CodeSigningTrust;
+
 // What an Authenticode signature's signed content (SpcIndirectDataContent)
 // says: the digest of the program and how it was computed, and the bytes the
 // signer's message digest covers (the content without its outer header).
@@ -22,17 +24,16 @@ struct SignedProgramDigest {
 std::optional<SignedProgramDigest> readSignedProgramDigest(PKCS7& p7);
 
 // The time a trusted RFC 3161 timestamp among `signer`'s unsigned attributes
-// says the signature was made; nullopt when it has none that verifies
-// against `store`.
-std::optional<std::time_t> verifiedTimestamp(PKCS7_SIGNER_INFO& signer, X509_STORE& store);
+// says the signature was made; nullopt when it has none that verifies, made
+// with strong digests by an authority `trust` accepts for time stamping.
+std::optional<std::time_t> verifiedTimestamp(PKCS7_SIGNER_INFO& signer,
+                                             const CodeSigningTrust& trust);
 
 // The time a trusted legacy Authenticode countersignature (PKCS #9) among
 // `signer`'s unsigned attributes says the signature was made; the
-// countersigner's certificate travels with `p7`. nullopt when none verifies.
+// countersigner's certificate travels with `p7`. nullopt when none verifies
+// as a timestamp above does.
 std::optional<std::time_t> verifiedCountersignature(PKCS7& p7, PKCS7_SIGNER_INFO& signer,
-                                                    X509_STORE& store);
-
-// The first organisation (O=) of the certificate's subject, "" for none.
-std::string subjectOrganisation(X509& certificate);
+                                                    const CodeSigningTrust& trust);
 
 }  // namespace quibrant::posix

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <openssl/err.h>
-#include <openssl/pem.h>
-#include <openssl/x509v3.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -11,6 +9,7 @@
 
 #include "posix/AuthenticodeContent.h"
 #include "posix/BuiltInCodeSigningAuthorities.h"
+#include "posix/CodeSigningTrust.h"
 #include "posix/OpenSslHandles.h"
 #include "posix/PeImage.h"
 #include "posix/PosixHandles.h"
@@ -76,56 +75,25 @@ std::string digestOfProgram(int fd, const PeLayout& layout, const EVP_MD* algori
     return digest;
 }
 
-// Whether the signer's certificate chains to a trusted root for code signing
-// at `when`: None, Expired or Untrusted.
-SignatureFault chainFault(X509_STORE& store, X509& signer, STACK_OF(X509) * carried,
-                          std::time_t when) {
-    const X509StoreContext context(X509_STORE_CTX_new());
-    if (!context || X509_STORE_CTX_init(context.get(), &store, &signer, carried) != 1) {
-        return SignatureFault::Untrusted;
+SignatureFault chainFault(ChainVerdict verdict) {
+    switch (verdict) {
+        case ChainVerdict::Trusted:
+            return SignatureFault::None;
+        case ChainVerdict::Expired:
+            return SignatureFault::Expired;
+        case ChainVerdict::Untrusted:
+            break;
     }
-    X509_STORE_CTX_set_time(context.get(), 0, when);
-    if (X509_verify_cert(context.get()) != 1) {
-        const int error = X509_STORE_CTX_get_error(context.get());
-        return error == X509_V_ERR_CERT_HAS_EXPIRED || error == X509_V_ERR_CERT_NOT_YET_VALID
-                   ? SignatureFault::Expired
-                   : SignatureFault::Untrusted;
-    }
-    // A certificate that names its uses must name code signing among them.
-    if ((X509_get_extension_flags(&signer) & EXFLAG_XKUSAGE) != 0 &&
-        (X509_get_extended_key_usage(&signer) & XKU_CODE_SIGN) == 0) {
-        return SignatureFault::Untrusted;
-    }
-    return SignatureFault::None;
+    return SignatureFault::Untrusted;
 }
 
 }  // namespace
 
-struct PosixSignatureCheck::Trust {
-    X509Store store{X509_STORE_new()};
-};
-
 PosixSignatureCheck::PosixSignatureCheck()
     : PosixSignatureCheck(kBuiltInCodeSigningAuthoritiesPem) {}
 
-PosixSignatureCheck::PosixSignatureCheck(const std::string& extraAuthoritiesPem)
-    : trust_(std::make_unique<Trust>()) {
-    if (!trust_->store) {
-        return;
-    }
-    X509_STORE_set_default_paths(trust_->store.get());
-    const Bio pem(
-        BIO_new_mem_buf(extraAuthoritiesPem.data(), static_cast<int>(extraAuthoritiesPem.size())));
-    while (pem) {
-        const X509Cert authority(PEM_read_bio_X509(pem.get(), nullptr, nullptr, nullptr));
-        if (!authority) {
-            break;
-        }
-        X509_STORE_add_cert(trust_->store.get(), authority.get());
-    }
-    // The end of the PEM leaves an error behind that nobody else should see.
-    ERR_clear_error();
-}
+PosixSignatureCheck::PosixSignatureCheck(const std::string& authoritiesPem)
+    : trust_(std::make_unique<CodeSigningTrust>(authoritiesPem)) {}
 
 PosixSignatureCheck::~PosixSignatureCheck() = default;
 
@@ -167,6 +135,11 @@ SignatureReport PosixSignatureCheck::checkSigned(int fd, const PeLayout& layout,
     if (!signedDigest || sk_PKCS7_SIGNER_INFO_num(signerInfos) != 1) {
         return refused(SignatureFault::Malformed);
     }
+    PKCS7_SIGNER_INFO& signerInfo = *sk_PKCS7_SIGNER_INFO_value(signerInfos, 0);
+    if (!strongDigest(EVP_MD_get_type(signedDigest->algorithm)) ||
+        !strongSignerAlgorithms(signerInfo)) {
+        return refused(SignatureFault::WeakDigest);
+    }
     const std::string digest = digestOfProgram(fd, layout, signedDigest->algorithm);
     if (digest.empty()) {
         return refused(SignatureFault::Unreadable);
@@ -181,31 +154,30 @@ SignatureReport PosixSignatureCheck::checkSigned(int fd, const PeLayout& layout,
         return refused(SignatureFault::Malformed);
     }
     SignatureReport report;
-    report.signer = subjectOrganisation(*signer);
+    report.signer = shownOrganisations(*signer);
 
     // The signature over the signed content; the chain is judged below, at
     // the time the signature was made.
     const Bio content(BIO_new_mem_buf(signedDigest->signedBytes.data(),
                                       static_cast<int>(signedDigest->signedBytes.size())));
-    if (!content || PKCS7_verify(p7.get(), nullptr, trust_->store.get(), content.get(), nullptr,
+    if (!content || PKCS7_verify(p7.get(), nullptr, &trust_->store(), content.get(), nullptr,
                                  PKCS7_NOVERIFY | PKCS7_BINARY) != 1) {
         report.fault = SignatureFault::Tampered;
         return report;
     }
     report.valid = true;
 
-    PKCS7_SIGNER_INFO& signerInfo = *sk_PKCS7_SIGNER_INFO_value(signerInfos, 0);
-    std::optional<std::time_t> stamped = verifiedTimestamp(signerInfo, *trust_->store);
+    std::optional<std::time_t> stamped = verifiedTimestamp(signerInfo, *trust_);
     if (!stamped) {
-        stamped = verifiedCountersignature(*p7, signerInfo, *trust_->store);
+        stamped = verifiedCountersignature(*p7, signerInfo, *trust_);
     }
-    report.fault =
-        chainFault(*trust_->store, *signer, p7->d.sign->cert, stamped.value_or(std::time(nullptr)));
+    report.fault = chainFault(trust_->verify(*signer, p7->d.sign->cert, Purpose::CodeSigning,
+                                             stamped.value_or(std::time(nullptr))));
     if (report.fault != SignatureFault::None) {
         return report;
     }
     report.trustedRoot = true;
-    report.vendorSigner = report.signer == organisation;
+    report.vendorSigner = namesOnly(*signer, organisation);
     report.fault = report.vendorSigner ? SignatureFault::None : SignatureFault::ForeignSigner;
     return report;
 }

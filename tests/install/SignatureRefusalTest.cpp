@@ -102,6 +102,8 @@ TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
          "está firmado por otra organización (Otra Empresa S.A.)."},
         {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."),
          "el certificado no era válido cuando se firmó el archivo."},
+        {FakeSignatureCheck::report(SignatureFault::WeakDigest),
+         "la firma usa un algoritmo inseguro o no admitido."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
