@@ -47,6 +47,7 @@ class MeasuringProcess : public quibrant::platform::Process {
     void changeDrive(char) override {}
     void changeDirectory(const std::string&) override {}
     void startProgram(const std::string&) override {}
+    void startChecked(const std::string&, const quibrant::platform::CheckedFile&) override {}
     std::string listName(const std::string& path, bool) override {
         return QFile::exists(QString::fromStdString(path)) ? "x" : "";
     }

@@ -71,7 +71,8 @@ void DownloadForm::StartDownload() {
     state_.SourceUrl = transfer::composeSourceUrl(controls_.Text1->text(), controls_.Text3->text());
     controls_.Frame1->setVisible(true);
     try {
-        download_.request(state_.SourceUrl, controls_.Text2->text(), fileSystem());
+        download_.request(state_.SourceUrl, controls_.Text2->text(), fileSystem(),
+                          services_.signatures);
     } catch (const platform::Failure& failure) {
         // The destination cannot be written or the request never left: give
         // the window back before telling the user, so that no time-out can
@@ -98,9 +99,9 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
             }
             return;
         }
-        const auto vet = [this](const std::string& path) {
-            install::requireVendorSignature(*services_.signatures, path,
-                                            install::Vetted::Downloaded);
+        const auto vet = [this](const std::string& path, const platform::WrittenDigest* written) {
+            return install::requireVendorSignature(*services_.signatures, path,
+                                                   install::Vetted::Downloaded, written);
         };
         if (download_.receive(vet)) {
             CompleteDownload();
@@ -178,7 +179,9 @@ void DownloadForm::FindExistingInstallation() {
 
 void DownloadForm::RunInstaller() {
     try {
-        install::startInstaller(*services_.process, *services_.signatures, controls_.Text2->text());
+        // Right after a download the installer is the file its check holds.
+        install::startInstaller(*services_.process, *services_.signatures, controls_.Text2->text(),
+                                download_.takeCheckedInstaller());
     } catch (const install::UntrustedInstaller& refusal) {
         // Nothing started and no shortcut leads to it: the user may choose
         // another file or download again.

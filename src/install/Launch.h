@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Failure.h"
@@ -14,10 +15,14 @@ namespace quibrant::install {
 // rest is started. A path without a separator is started as it is. Right
 // before the start the file must show the vendor's signature; one that does
 // not throws UntrustedInstaller (install/Signature.h) and nothing starts.
-// Throws Failure when any other step fails; the program does not wait for the
-// installer.
+// `checked`, when given, is that file as a check has just held it (after a
+// download): it is not read again. What starts is the file that was checked;
+// one replaced under its name meanwhile is checked again from the start, and
+// refused if it changes once more. Throws Failure when any other step fails;
+// the program does not wait for the installer.
 void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
-                    const std::string& destination);
+                    const std::string& destination,
+                    std::shared_ptr<platform::CheckedFile> checked = nullptr);
 
 // Whether a failure of startInstaller names its own cause, one the user can
 // remedy, rather than the system's refusal to start the installer from here.

@@ -82,11 +82,14 @@ std::string refusalReason(const platform::SignatureReport& report) {
     return reason;
 }
 
-void requireVendorSignature(platform::SignatureCheck& check, const std::string& path,
-                            Vetted origin) {
-    const platform::SignatureReport report = check.check(path, vendorSigner());
+std::shared_ptr<platform::CheckedFile> requireVendorSignature(
+    platform::SignatureCheck& check, const std::string& path, Vetted origin,
+    const platform::WrittenDigest* written) {
+    const platform::SignatureReport report = written != nullptr
+                                                 ? check.checkWritten(path, vendorSigner(), *written)
+                                                 : check.check(path, vendorSigner());
     if (report.trusted() && report.fault == platform::SignatureFault::None) {
-        return;
+        return report.held;
     }
     if (report.fault == platform::SignatureFault::Missing) {
         throw platform::Failure(platform::errors::kFileNotFound, kMissing + path);

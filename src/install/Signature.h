@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Failure.h"
@@ -23,8 +24,12 @@ enum class Vetted { Downloaded, AtDestination };
 // Throws UntrustedInstaller unless the file at `path` carries a valid
 // signature of the vendor under a trusted root. A file that is not there at
 // all throws an ordinary Failure, as a start of a missing program does.
-void requireVendorSignature(platform::SignatureCheck& check, const std::string& path,
-                            Vetted origin);
+// Returns the checked file as the system holds it (null when it holds none).
+// `written`, when given, is the digest the file's bytes were fed to as they
+// were written.
+std::shared_ptr<platform::CheckedFile> requireVendorSignature(
+    platform::SignatureCheck& check, const std::string& path, Vetted origin,
+    const platform::WrittenDigest* written = nullptr);
 
 // The Spanish reason shown for a fault, for the user and for support.
 std::string refusalReason(const platform::SignatureReport& report);

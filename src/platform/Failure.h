@@ -53,6 +53,8 @@ inline constexpr std::int32_t kTransferFailed = 35750;
 // set up, or the file is no program at all.
 inline constexpr std::int32_t kProgramKindUnsupported = 35760;
 inline constexpr std::int32_t kNotAProgram = 35761;
+// A file that a signature check vetted is no longer the one its name leads to.
+inline constexpr std::int32_t kFileChangedSinceCheck = 35762;
 }  // namespace errors
 
 }  // namespace quibrant::platform

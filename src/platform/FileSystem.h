@@ -38,6 +38,9 @@ class BinaryFile {
 struct PartialFile {
     std::unique_ptr<BinaryFile> file;
     std::string path;
+    // What tells this file from any other put under its name later (device
+    // and inode on Linux); "" where the system gives nothing.
+    std::string identity;
 };
 
 // The file-system service. Every call that fails throws Failure; the queries

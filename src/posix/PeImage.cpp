@@ -49,25 +49,25 @@ bool readExactly(int fd, std::uint64_t offset, std::size_t size, std::string& by
     return true;
 }
 
-PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
+PeShape readPeLayout(const ReadAt& read, std::uint64_t fileSize, PeLayout& layout) {
     layout = PeLayout{};
     layout.fileSize = fileSize;
     std::string bytes;
-    if (fileSize < kNewHeaderPointer + 4 || !readExactly(fd, 0, 2, bytes) || bytes != "MZ" ||
-        !readExactly(fd, kNewHeaderPointer, 4, bytes)) {
+    if (fileSize < kNewHeaderPointer + 4 || !read(0, 2, bytes) || bytes != "MZ" ||
+        !read(kNewHeaderPointer, 4, bytes)) {
         return PeShape::NotPe;
     }
     const std::uint64_t peHeader = littleEndian(bytes, 0, 4);
     const std::uint64_t optionalHeader = peHeader + 4 + kFileHeaderSize;
-    if (optionalHeader + 2 > fileSize || !readExactly(fd, peHeader, 4, bytes) ||
+    if (optionalHeader + 2 > fileSize || !read(peHeader, 4, bytes) ||
         bytes != std::string("PE\0\0", 4)) {
         return PeShape::NotPe;
     }
-    if (!readExactly(fd, peHeader + 4 + 16, 2, bytes)) {
+    if (!read(peHeader + 4 + 16, 2, bytes)) {
         return PeShape::Damaged;
     }
     const std::uint64_t optionalSize = littleEndian(bytes, 0, 2);
-    if (!readExactly(fd, optionalHeader, 2, bytes)) {
+    if (!read(optionalHeader, 2, bytes)) {
         return PeShape::Damaged;
     }
     const std::uint32_t magic = littleEndian(bytes, 0, 2);
@@ -78,9 +78,9 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
         optionalHeader + (magic == kPe32 ? kDirectoryCountPe32 : kDirectoryCountPe32Plus);
     const std::uint64_t entryOffset = countOffset + 4 + 8 * kCertificateDirectory;
     if (entryOffset + 8 > optionalHeader + optionalSize || entryOffset + 8 > fileSize ||
-        !readExactly(fd, countOffset, 4, bytes) ||
+        !read(countOffset, 4, bytes) ||
         littleEndian(bytes, 0, 4) <= kCertificateDirectory ||
-        !readExactly(fd, entryOffset, 8, bytes)) {
+        !read(entryOffset, 8, bytes)) {
         return PeShape::Damaged;
     }
     layout.checksumOffset = optionalHeader + kChecksumInOptionalHeader;
@@ -94,10 +94,19 @@ PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
     // Anything after the table, or a table running past the end, is a file
     // that was cut short or had bytes appended after it was signed.
     if (layout.certificateTableOffset < entryOffset + 8 ||
-        layout.certificateTableOffset + layout.certificateTableSize != fileSize) {
+        (fileSize != kSizeNotKnownYet &&
+         layout.certificateTableOffset + layout.certificateTableSize != fileSize)) {
         return PeShape::Damaged;
     }
     return PeShape::Sound;
+}
+
+PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout) {
+    return readPeLayout(
+        [fd](std::uint64_t offset, std::size_t size, std::string& bytes) {
+            return readExactly(fd, offset, size, bytes);
+        },
+        fileSize, layout);
 }
 
 bool feedAuthenticodeBytes(int fd, const PeLayout& layout,

@@ -23,7 +23,18 @@ enum class PeShape {
     Damaged,  // a program file whose headers or certificate table do not fit it
 };
 
-// Reads the layout of the PE file open at descriptor `fd`, `fileSize` bytes long.
+// `size` bytes of a file from `offset` into `bytes`; false when they are not
+// all there (or not yet).
+using ReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::string& bytes)>;
+
+// A length for a file still being written, whose end is not known yet: the
+// layout is read from the headers alone, and the certificate table is not
+// checked against the file's end.
+inline constexpr std::uint64_t kSizeNotKnownYet = ~std::uint64_t{0};
+
+// Reads the layout of a PE file `fileSize` bytes long through `read`.
+PeShape readPeLayout(const ReadAt& read, std::uint64_t fileSize, PeLayout& layout);
+// The same for the file open at descriptor `fd`.
 PeShape readPeLayout(int fd, std::uint64_t fileSize, PeLayout& layout);
 
 // Feeds `digest` every byte the Authenticode digest covers, in file order.

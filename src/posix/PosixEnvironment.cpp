@@ -99,6 +99,19 @@ std::string ownFolder(const std::string& folder) {
     return folder;
 }
 
+}  // namespace
+
+std::string environmentVariable(const std::string& name) {
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string text(*entry);
+        const std::size_t equals = text.find('=');
+        if (equals != std::string::npos && sameName(text.substr(0, equals), name)) {
+            return text.substr(equals + 1);
+        }
+    }
+    return "";
+}
+
 // The user's own temporary folder, as Windows gives every user one: never
 // the shared /tmp, where another user's file could take the installer's
 // name first.
@@ -119,19 +132,6 @@ std::string userTemporaryFolder() {
         cache = home + "/.cache";
     }
     return ownFolder(cache + "/quibrant-descarga");
-}
-
-}  // namespace
-
-std::string environmentVariable(const std::string& name) {
-    for (char** entry = environ; entry && *entry; ++entry) {
-        const std::string text(*entry);
-        const std::size_t equals = text.find('=');
-        if (equals != std::string::npos && sameName(text.substr(0, equals), name)) {
-            return text.substr(equals + 1);
-        }
-    }
-    return "";
 }
 
 std::string canonicalPath(const std::string& path) {

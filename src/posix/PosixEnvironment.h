@@ -31,6 +31,10 @@ std::string environmentVariable(const std::string& name);
 // the path does not exist.
 std::string canonicalPath(const std::string& path);
 
+// The user's own temporary folder (see PosixEnvironment), made 0700 when
+// missing; "" when there is none to be had.
+std::string userTemporaryFolder();
+
 // The user's desktop folder inside `home`: the XDG desktop directory when the
 // user has one configured, else home/Desktop.
 std::string desktopFolderIn(const std::string& home);

@@ -14,6 +14,7 @@
 #include "platform/BufferedTextStream.h"
 #include "platform/PartialFileName.h"
 #include "platform/ServiceFailures.h"
+#include "posix/PosixCheckedFile.h"
 #include "posix/PosixFailure.h"
 #include "posix/PosixHandles.h"
 #include "posix/TextEncoding.h"
@@ -184,10 +185,12 @@ platform::PartialFile PosixFileSystem::createPartialFile(const std::string& dest
         Descriptor fd(
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd.valid()) {
+            struct stat made {};
+            const std::string identity = ::fstat(fd.get(), &made) == 0 ? identityOf(made) : "";
             // Its failures name the file the user asked for; the partial
             // file's name means nothing to them.
             return {std::make_unique<PosixBinaryFile>(std::move(fd), destination, finalMode),
-                    std::move(path)};
+                    std::move(path), identity};
         }
         error = errno;
     }

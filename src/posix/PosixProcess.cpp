@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/ServiceFailures.h"
+#include "posix/PosixCheckedFile.h"
+#include "posix/PosixEnvironment.h"
 #include "posix/PosixFailure.h"
 #include "posix/PosixHandles.h"
 
@@ -24,6 +26,8 @@ using namespace platform::failures;
 namespace {
 
 constexpr const char* kWine = "wine";
+constexpr const char* kReplaced = "El instalador cambió después de comprobar su firma digital: ";
+constexpr const char* kPrivateCopyPattern = "/instalador-XXXXXX";
 constexpr const char* kWindowsInstallerTool = "msiexec";
 constexpr const char* kInstallOption = "/i";
 constexpr const char* kNoWine =
@@ -160,6 +164,54 @@ void startDetached(std::vector<std::string> command, const std::string& commandL
     }
 }
 
+// Whether someone other than the user (and root) could change `path` or put
+// another file in its place: a file others may write, or a file or folder on
+// the way to it that belongs to another user, or a folder that others may
+// write and that is not sticky.
+bool othersCanReplace(const std::string& path) {
+    std::string folder = canonicalPath(path);
+    const uid_t user = geteuid();
+    struct stat file {};
+    if (folder.empty() || ::stat(folder.c_str(), &file) != 0 ||
+        (file.st_uid != user && file.st_uid != 0) || (file.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return true;
+    }
+    while (folder.size() > 1) {
+        folder.erase(folder.find_last_of('/'));
+        if (folder.empty()) {
+            folder = "/";
+        }
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0) {
+            return true;
+        }
+        const bool foreign = info.st_uid != user && info.st_uid != 0;
+        const bool shared = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 &&
+                            (info.st_mode & S_ISVTX) == 0;
+        if (foreign || shared) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A copy of the checked file in a new folder that only the user can open,
+// under the same name.
+std::string privateCopy(const PosixCheckedFile& checked, const std::string& program,
+                        const std::string& commandLine) {
+    std::string folder = userTemporaryFolder();
+    if (folder.empty()) {
+        throw systemFailure(EACCES, kCannotStart, commandLine);
+    }
+    folder += kPrivateCopyPattern;
+    if (::mkdtemp(folder.data()) == nullptr) {
+        throw systemFailure(errno, kCannotStart, commandLine);
+    }
+    const std::string copy = folder + program.substr(program.find_last_of('/'));
+    checked.copyTo(copy);
+    return copy;
+}
+
 }  // namespace
 
 PosixProcess::PosixProcess(WinePaths wine) : wine_(std::move(wine)) {}
@@ -181,6 +233,22 @@ void PosixProcess::startProgram(const std::string& commandLine) {
         throw noProgram();
     }
     startDetached(commandFor(programFile(wine_, commandLine)), commandLine);
+}
+
+void PosixProcess::startChecked(const std::string& commandLine,
+                                const platform::CheckedFile& checked) {
+    if (commandLine.empty()) {
+        throw noProgram();
+    }
+    const auto* file = dynamic_cast<const PosixCheckedFile*>(&checked);
+    std::string program = programFile(wine_, commandLine);
+    if (file == nullptr || !file->isAt(program)) {
+        throw platform::Failure(platform::errors::kFileChangedSinceCheck, kReplaced + commandLine);
+    }
+    if (othersCanReplace(program)) {
+        program = privateCopy(*file, program, commandLine);
+    }
+    startDetached(commandFor(program), commandLine);
 }
 
 std::string PosixProcess::listName(const std::string& path, bool includeFolders) {

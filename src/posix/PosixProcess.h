@@ -23,6 +23,14 @@ class PosixProcess : public platform::Process {
     // (.exe, .msi) is handed to wine when wine is on the PATH. Throws Failure
     // when the program cannot be started.
     void startProgram(const std::string& commandLine) override;
+    // The same for the file a signature check holds, which must still be the
+    // file the command line names. When someone other than the user could
+    // rename it or its folder before wine opens it (a folder above it that
+    // others may write and that is not sticky), a copy made from the checked
+    // bytes in a folder of the user's own starts instead, from the same
+    // current folder.
+    void startChecked(const std::string& commandLine,
+                      const platform::CheckedFile& checked) override;
     // The name that a listing of `path` shows: its last component when the
     // path names an ordinary file (or, with includeFolders, a folder) whose
     // name does not start with "." (hidden); "" otherwise.

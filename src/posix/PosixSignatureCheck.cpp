@@ -10,7 +10,9 @@
 #include "posix/AuthenticodeContent.h"
 #include "posix/BuiltInCodeSigningAuthorities.h"
 #include "posix/CodeSigningTrust.h"
+#include "posix/AuthenticodeStream.h"
 #include "posix/OpenSslHandles.h"
+#include "posix/PosixCheckedFile.h"
 #include "posix/PeImage.h"
 #include "posix/PosixHandles.h"
 
@@ -99,7 +101,25 @@ PosixSignatureCheck::~PosixSignatureCheck() = default;
 
 SignatureReport PosixSignatureCheck::check(const std::string& path,
                                            const std::string& organisation) {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return checkFile(path, organisation, nullptr);
+}
+
+std::unique_ptr<platform::WrittenDigest> PosixSignatureCheck::digestWhileWriting(
+    const std::string& identity) {
+    return std::make_unique<AuthenticodeStream>(identity);
+}
+
+SignatureReport PosixSignatureCheck::checkWritten(const std::string& path,
+                                                  const std::string& organisation,
+                                                  const platform::WrittenDigest& written) {
+    return checkFile(path, organisation, dynamic_cast<const AuthenticodeStream*>(&written));
+}
+
+SignatureReport PosixSignatureCheck::checkFile(const std::string& path,
+                                               const std::string& organisation,
+                                               const AuthenticodeStream* written) {
+    // A drive path ("C:\Quibrant6\Setup\...") names the file wine would start.
+    Descriptor file(::open(wine_.toLinux(path).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!file.valid()) {
         return refused(errno == ENOENT || errno == ENOTDIR ? SignatureFault::Missing
@@ -121,13 +141,25 @@ SignatureReport PosixSignatureCheck::check(const std::string& path,
     if (layout.certificateTableSize == 0) {
         return refused(SignatureFault::Unsigned);
     }
-    const SignatureReport report = checkSigned(file.get(), layout, organisation);
+    // What was written stands for the file only if this is the file it was
+    // written to: another one put under its name is read in full.
+    std::optional<std::string> writtenDigest;
+    if (written != nullptr && written->identity() == identityOf(info)) {
+        writtenDigest = written->sha256For(layout);
+    }
+    SignatureReport report = checkSigned(file.get(), layout, organisation, writtenDigest);
     ERR_clear_error();
+    // The descriptor the check read through is what starts later, or the
+    // start finds out that the name leads elsewhere now.
+    if (report.trusted()) {
+        report.held = std::make_shared<PosixCheckedFile>(std::move(file), info, path, wine_);
+    }
     return report;
 }
 
 SignatureReport PosixSignatureCheck::checkSigned(int fd, const PeLayout& layout,
-                                                 const std::string& organisation) {
+                                                 const std::string& organisation,
+                                                 const std::optional<std::string>& sha256) {
     const Pkcs7 p7 = readSignature(fd, layout);
     const std::optional<SignedProgramDigest> signedDigest =
         p7 ? readSignedProgramDigest(*p7) : std::nullopt;
@@ -140,7 +172,9 @@ SignatureReport PosixSignatureCheck::checkSigned(int fd, const PeLayout& layout,
         !strongSignerAlgorithms(signerInfo)) {
         return refused(SignatureFault::WeakDigest);
     }
-    const std::string digest = digestOfProgram(fd, layout, signedDigest->algorithm);
+    const std::string digest = sha256 && EVP_MD_get_type(signedDigest->algorithm) == NID_sha256
+                                   ? *sha256
+                                   : digestOfProgram(fd, layout, signedDigest->algorithm);
     if (digest.empty()) {
         return refused(SignatureFault::Unreadable);
     }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/SignatureCheck.h"
+#include "posix/WinePaths.h"
 
 namespace quibrant::posix {
 
 class CodeSigningTrust;
+class AuthenticodeStream;
 struct PeLayout;
 
 // Checks Authenticode signatures in-process with OpenSSL's libcrypto, as
@@ -28,11 +31,23 @@ class PosixSignatureCheck : public platform::SignatureCheck {
 
     platform::SignatureReport check(const std::string& path,
                                     const std::string& organisation) override;
+    // The Authenticode digest is taken while the file is written, so the
+    // check after the last byte reads the signature and the headers only.
+    std::unique_ptr<platform::WrittenDigest> digestWhileWriting(
+        const std::string& identity) override;
+    platform::SignatureReport checkWritten(const std::string& path,
+                                           const std::string& organisation,
+                                           const platform::WrittenDigest& written) override;
 
   private:
+    platform::SignatureReport checkFile(const std::string& path, const std::string& organisation,
+                                        const AuthenticodeStream* written);
+    // `sha256`, when known, is the file's SHA-256 Authenticode digest.
     platform::SignatureReport checkSigned(int fd, const PeLayout& layout,
-                                          const std::string& organisation);
+                                          const std::string& organisation,
+                                          const std::optional<std::string>& sha256);
     std::unique_ptr<CodeSigningTrust> trust_;
+    WinePaths wine_ = WinePaths::fromEnvironment();
 };
 
 }  // namespace quibrant::posix

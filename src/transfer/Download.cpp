@@ -24,11 +24,12 @@ Download::Download(platform::InternetTransfer& inet, platform::Window& window,
     : inet_(inet), window_(window), bar_(bar), progressFrame_(progressFrame) {}
 
 void Download::request(const std::string& url, const std::string& destination,
-                       platform::FileSystem& fs) {
+                       platform::FileSystem& fs, platform::SignatureCheck* signatures) {
     if (destination.empty()) {
         throw platform::Failure(platform::errors::kBadFileNameOrNumber, kNoDestination);
     }
     removePartialFile();
+    checkedInstaller_.reset();
     // Made before anything is fetched: a destination that cannot be written
     // is told at once, not after the whole body has arrived. Only a file this
     // download created is ever removed again.
@@ -37,6 +38,7 @@ void Download::request(const std::string& url, const std::string& destination,
     partialFile_ = std::move(partial.file);
     partialPath_ = std::move(partial.path);
     destination_ = destination;
+    written_ = signatures != nullptr ? signatures->digestWhileWriting(partial.identity) : nullptr;
     try {
         inet_.setSetting14(0);
         inet_.setURL(platform::trimSpaces(url));
@@ -70,14 +72,22 @@ bool Download::receive(const FileCheck& check) {
     file->close();
     // A refused file is gone before anyone is told about it, so it can never
     // be mistaken for the installer.
+    std::shared_ptr<platform::CheckedFile> checked;
     try {
-        check(partialPath_);
+        checked = check(partialPath_, written_.get());
     } catch (const platform::Failure&) {
         removePartialFile();
         throw;
     }
-    fs_->replaceFile(partialPath_, destination_);
+    // The file that was checked takes the installer's name, and the check
+    // goes on holding it there until it starts.
+    if (checked) {
+        checked->moveTo(destination_);
+    } else {
+        fs_->replaceFile(partialPath_, destination_);
+    }
     partialPath_.clear();
+    checkedInstaller_ = std::move(checked);
     return true;
 }
 
@@ -101,6 +111,9 @@ void Download::receiveBody(std::int32_t contentLength, std::uint32_t generation)
 
     while (!done) {
         partialFile_->write(chunk.data(), chunk.size());
+        if (written_) {
+            written_->add(chunk.data(), chunk.size());
+        }
         chunk = inet_.GetChunk(kPieceSize);
         window_.doEvents();
         if (generation != generation_) {
@@ -118,6 +131,7 @@ void Download::receiveBody(std::int32_t contentLength, std::uint32_t generation)
 
 void Download::discard() {
     halt();
+    checkedInstaller_.reset();
     inet_.Cancel();
     removePartialFile();
 }

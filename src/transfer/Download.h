@@ -8,6 +8,7 @@
 #include "platform/Controls.h"
 #include "platform/FileSystem.h"
 #include "platform/InternetTransfer.h"
+#include "platform/SignatureCheck.h"
 #include "transfer/ProgressBar.h"
 
 namespace quibrant::transfer {
@@ -29,19 +30,32 @@ class Download {
 
     // Creates the partial file for `destination` on `fs`, then asks the
     // transfer component for `url` (without its surrounding spaces) and
-    // returns at once. Throws Failure when the destination cannot be written
-    // or the request cannot be issued, leaving no file and no request behind.
-    void request(const std::string& url, const std::string& destination, platform::FileSystem& fs);
+    // returns at once. The bytes written go to a digest of `signatures` too,
+    // for the check at the end. Throws Failure when the destination cannot be
+    // written or the request cannot be issued, leaving no file and no
+    // request behind.
+    void request(const std::string& url, const std::string& destination, platform::FileSystem& fs,
+                 platform::SignatureCheck* signatures = nullptr);
 
-    // Vets the complete file at the path given before it takes the
-    // destination's name; throws Failure to refuse it.
-    using FileCheck = std::function<void(const std::string& path)>;
+    // Vets the complete file at the path given, with the digest its bytes
+    // were fed to (null when there is none), before it takes the
+    // destination's name; throws Failure to refuse it. Returns the file as
+    // the check holds it, or null.
+    using FileCheck = std::function<std::shared_ptr<platform::CheckedFile>(
+        const std::string& path, const platform::WrittenDigest* written)>;
 
     // Receives the response that has arrived into the destination. True once
     // the file is complete, accepted by `check` and in its place; false when
     // the download was abandoned while the window ran its events. Throws
     // Failure; a refused file is removed first.
     bool receive(const FileCheck& check);
+
+    // The installer the last complete download left, as its check holds it
+    // (null when none does); handed over once, so that it starts without
+    // being read again.
+    std::shared_ptr<platform::CheckedFile> takeCheckedInstaller() {
+        return std::move(checkedInstaller_);
+    }
 
     // Changes whenever the download is abandoned, so that a receive suspended
     // while events run, or a failure it raises, can tell it is stale.
@@ -81,6 +95,8 @@ class Download {
     std::string partialPath_;
     std::string destination_;
     std::string caption_;
+    std::unique_ptr<platform::WrittenDigest> written_;
+    std::shared_ptr<platform::CheckedFile> checkedInstaller_;
     std::uint32_t generation_ = 0;
     bool awaitingAnswer_ = false;
 };

@@ -60,18 +60,68 @@ TEST_P(RefusedDownloadTest, AnUnsignedDownloadIsRemovedAndNothingStarts) {
 
 INSTANTIATE_TEST_SUITE_P(InstallOrOnlyDownload, RefusedDownloadTest, ::testing::Bool());
 
-TEST_F(DownloadFixture, ASignedDownloadIsCheckedAgainRightBeforeItStarts) {
+// The installer that starts is the file its check held: after a download it
+// is not read again, and one replaced under its name before the start is
+// checked afresh once, then refused. A system that holds nothing checks the
+// file at the installer's name again right before the start.
+TEST(StartedInstallerTest, WhatStartsIsTheFileThatWasChecked) {
     const std::string installer = joinPath({"c:", "Descargas", "Quibrant_Setup.exe"});
-    f.Text2.setText(installer);
-    f.process.startable.insert("Quibrant_Setup.exe");
-    f.process.enterable.insert(joinPath({"c:", "Descargas", ""}));
-    f.form->Command1_Click();
-    f.Inet1.respond(body(3000));
-    ASSERT_TRUE(raiseCompleted());
-    EXPECT_EQ(f.process.calls.back(), "end");
-    ASSERT_EQ(f.signatures.checked.size(), 2u);
-    EXPECT_EQ(f.signatures.checked[1], installer);
-    EXPECT_EQ(f.process.calls.at(f.process.calls.size() - 2), "startProgram Quibrant_Setup.exe");
+    const std::string start = "startChecked Quibrant_Setup.exe holding " + installer;
+    struct Case {
+        const char* what;
+        bool held;
+        int replaced;
+        std::vector<std::string> starts;
+        std::size_t checks;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"held since the download", true, 0, {start}, 1, false},
+        {"replaced once", true, 1, {start, start}, 2, false},
+        {"replaced twice", true, 2, {start, start}, 2, true},
+        {"nothing held", false, 0, {"startProgram Quibrant_Setup.exe"}, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct : DownloadFixture {
+            void TestBody() override {}
+            using DownloadFixture::body;
+            using DownloadFixture::f;
+            using DownloadFixture::raiseCompleted;
+            using DownloadFixture::SetUp;
+        } d;
+        d.SetUp();
+        d.f.Text2.setText(installer);
+        d.f.process.startable.insert("Quibrant_Setup.exe");
+        d.f.process.enterable.insert(joinPath({"c:", "Descargas", ""}));
+        d.f.shells.specialFolders["Desktop"] = "/home/user/Desktop";
+        d.f.signatures.holdFiles = c.held;
+        d.f.signatures.replacedBeforeStart = c.replaced;
+        d.f.form->Command1_Click();
+        d.f.Inet1.respond(d.body(3000));
+        EXPECT_EQ(d.raiseCompleted(), !c.refused);
+        std::vector<std::string> starts;
+        for (const std::string& call : d.f.process.calls) {
+            if (call.rfind("start", 0) == 0) {
+                starts.push_back(call);
+            }
+        }
+        EXPECT_EQ(starts, c.starts);
+        EXPECT_EQ(d.f.signatures.checked.size(), c.checks);
+        if (c.checks > 1) {
+            EXPECT_EQ(d.f.signatures.checked.back(), installer);
+        }
+        // A refusal leaves no shortcut to a file nobody vouches for.
+        EXPECT_EQ(d.f.process.ended, !c.refused);
+        EXPECT_EQ(d.f.shells.created, 0);
+        if (c.refused) {
+            ASSERT_EQ(d.f.messages.shown.size(), 1u);
+            EXPECT_EQ(d.f.messages.shown[0].text,
+                      "El archivo " + installer +
+                          " cambió mientras se comprobaba su firma digital y no se ha iniciado.");
+            EXPECT_TRUE(d.f.Frame2.isEnabled());
+        }
+    }
 }
 
 class SoloInstalarTest : public ::testing::Test {

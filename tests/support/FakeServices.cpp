@@ -232,6 +232,19 @@ void FakeProcess::startProgram(const std::string& commandLine) {
     }
 }
 
+void FakeProcess::startChecked(const std::string& commandLine,
+                               const platform::CheckedFile& checked) {
+    const auto& file = dynamic_cast<const FakeCheckedFile&>(checked);
+    calls.push_back("startChecked " + commandLine + " holding " + file.path);
+    if (*file.replacedBeforeStart > 0) {
+        --*file.replacedBeforeStart;
+        throw platform::Failure(platform::errors::kFileChangedSinceCheck, "Otro archivo.");
+    }
+    if (startable.count(commandLine) == 0) {
+        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+    }
+}
+
 std::string FakeProcess::listName(const std::string& path, bool includeFolders) {
     calls.push_back(std::string("listName ") + (includeFolders ? "all " : "files ") + path);
     const auto found = listings.find(path);
@@ -257,10 +270,14 @@ platform::SignatureReport FakeSignatureCheck::check(const std::string& path,
                                                     const std::string& organisation) {
     checked.push_back(path);
     const auto found = byPath.find(path);
-    if (found != byPath.end()) {
-        return found->second;
+    platform::SignatureReport answer = found != byPath.end() ? found->second
+                                       : always             ? *always
+                                                : report(platform::SignatureFault::None, organisation);
+    if (holdFiles && answer.trusted()) {
+        answer.held = std::make_shared<FakeCheckedFile>(
+            path, fileSystems != nullptr ? &fileSystems->fs() : nullptr, replacedBeforeStart);
     }
-    return always ? *always : report(platform::SignatureFault::None, organisation);
+    return answer;
 }
 
 platform::SignatureReport FakeSignatureCheck::report(platform::SignatureFault fault,

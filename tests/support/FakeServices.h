@@ -103,6 +103,9 @@ class FakeProcess : public platform::Process {
     void changeDrive(char letter) override;
     void changeDirectory(const std::string& folder) override;
     void startProgram(const std::string& commandLine) override;
+    // Recorded as "startChecked <name> holding <path>"; throws as the
+    // checked file says.
+    void startChecked(const std::string& commandLine, const platform::CheckedFile& checked) override;
     std::string listName(const std::string& path, bool includeFolders) override;
     [[noreturn]] void end() override;
 };
@@ -152,12 +155,36 @@ class FakeShellFactory : public platform::ShellFactory {
 
 // Answers, for each path, what a check of its signature found: the vendor's
 // sound signature unless told otherwise. Remembers every path it was asked.
+// A file a fake check holds: the path it goes by, moved on the fake file
+// system, and the check's count of the starts still to find another file
+// under its name.
+class FakeCheckedFile : public platform::CheckedFile {
+  public:
+    FakeCheckedFile(std::string path, FakeFileSystem* fs, int& replacedBeforeStart)
+        : path(std::move(path)), fs(fs), replacedBeforeStart(&replacedBeforeStart) {}
+    void moveTo(const std::string& destination) override {
+        if (fs != nullptr) {
+            fs->replaceFile(path, destination);
+        }
+        path = destination;
+    }
+    std::string path;
+    FakeFileSystem* fs;
+    int* replacedBeforeStart;
+};
+
 class FakeSignatureCheck : public platform::SignatureCheck {
   public:
     std::map<std::string, platform::SignatureReport> byPath;
     // Answers every path not in byPath when set.
     std::optional<platform::SignatureReport> always;
     std::vector<std::string> checked;
+    // Holds every file it accepts, as a real system does; the next this many
+    // starts of a held file find another file under its name.
+    bool holdFiles = false;
+    int replacedBeforeStart = 0;
+    // Where held files are moved.
+    FakeFileSystemFactory* fileSystems = nullptr;
 
     platform::SignatureReport check(const std::string& path,
                                     const std::string& organisation) override;
@@ -176,6 +203,10 @@ struct FakeServiceSet {
     FakeClock clock;
     FakeMessageBoxes messages;
     FakeSignatureCheck signatures;
+
+    FakeServiceSet() { signatures.fileSystems = &fileSystems; }
+    FakeServiceSet(const FakeServiceSet&) = delete;
+    FakeServiceSet& operator=(const FakeServiceSet&) = delete;
 
     Services services() {
         return Services{&environment, &fileSystems, &shells,    &process,

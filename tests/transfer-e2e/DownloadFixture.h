@@ -22,6 +22,9 @@ class RecordingProcess : public platform::Process {
     void startProgram(const std::string& commandLine) override {
         calls.push_back("start " + commandLine);
     }
+    void startChecked(const std::string& commandLine, const platform::CheckedFile&) override {
+        calls.push_back("start " + commandLine);
+    }
     // As a listing of the real disk shows the entry: its name, "" when absent.
     std::string listName(const std::string& path, bool) override;
     [[noreturn]] void end() override {
