@@ -34,6 +34,19 @@ std::string format(const char* pattern, const std::string& first, const std::str
     return text;
 }
 
+// A name from a certificate, as the message box may show it: whoever made the
+// certificate chose it, control characters included.
+std::string printable(const std::string& name) {
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 std::string vendorSigner() {
@@ -68,7 +81,7 @@ std::string refusalReason(const platform::SignatureReport& report) {
             break;
         case SignatureFault::ForeignSigner:
             reason = kReasonForeign;
-            reason += report.signer.empty() ? "." : " (" + report.signer + ").";
+            reason += report.signer.empty() ? "." : " (" + printable(report.signer) + ").";
             break;
         case SignatureFault::WeakDigest:
             reason = kReasonWeakDigest;

@@ -150,6 +150,10 @@ TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
         {unsignedFile, "el archivo no está firmado (código 0x800B0100)."},
         {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra Empresa S.A."),
          "está firmado por otra organización (Otra Empresa S.A.)."},
+        // Whatever the certificate's maker put in the name, the box shows no
+        // control character.
+        {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra\x1b[2J\r\nEmpresa"),
+         "está firmado por otra organización (Otra[2JEmpresa)."},
         {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."),
          "el certificado no era válido cuando se firmó el archivo."},
         {FakeSignatureCheck::report(SignatureFault::WeakDigest),
