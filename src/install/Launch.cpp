@@ -42,7 +42,8 @@ void startFrom(platform::Process& process, const std::string& destination,
 }  // namespace
 
 void startInstaller(platform::Process& process, platform::SignatureCheck& signatures,
-                    const std::string& destination, std::shared_ptr<platform::CheckedFile> checked) {
+                    const std::string& destination,
+                    std::shared_ptr<platform::CheckedFile> checked) {
     for (bool again = false;; again = true) {
         if (!checked) {
             checked = requireVendorSignature(signatures, destination, Vetted::AtDestination);

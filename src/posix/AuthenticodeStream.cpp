@@ -72,9 +72,8 @@ void AuthenticodeStream::hash(std::uint64_t at, const unsigned char* data, std::
     for (const Range& range : covered) {
         const std::uint64_t from = std::max(range.from, at);
         const std::uint64_t to = std::min(range.to, end);
-        if (from < to &&
-            EVP_DigestUpdate(context_.get(), data + (from - at), static_cast<std::size_t>(to - from)) !=
-                1) {
+        if (from < to && EVP_DigestUpdate(context_.get(), data + (from - at),
+                                          static_cast<std::size_t>(to - from)) != 1) {
             gaveUp_ = true;
             return;
         }
@@ -94,7 +93,8 @@ std::optional<std::string> AuthenticodeStream::sha256For(const PeLayout& layout)
     std::string digest(EVP_MAX_MD_SIZE, '\0');
     unsigned int size = 0;
     if (!copy || EVP_MD_CTX_copy_ex(copy.get(), context_.get()) != 1 ||
-        EVP_DigestFinal_ex(copy.get(), reinterpret_cast<unsigned char*>(digest.data()), &size) != 1) {
+        EVP_DigestFinal_ex(copy.get(), reinterpret_cast<unsigned char*>(digest.data()), &size) !=
+            1) {
         return std::nullopt;
     }
     digest.resize(size);

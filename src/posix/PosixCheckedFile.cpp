@@ -13,8 +13,7 @@ namespace quibrant::posix {
 
 namespace {
 
-constexpr const char* kReplaced =
-    "El instalador cambió después de comprobar su firma digital: ";
+constexpr const char* kReplaced = "El instalador cambió después de comprobar su firma digital: ";
 constexpr std::size_t kCopyBlock = 256 * 1024;
 
 bool sameFile(const struct stat& a, const struct stat& b) {

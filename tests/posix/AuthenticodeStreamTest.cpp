@@ -13,22 +13,12 @@
 #include <string>
 
 #include "LinuxSystem.h"
+#include "SignedInstallers.h"
 #include "posix/PosixCheckedFile.h"
 #include "posix/PosixSignatureCheck.h"
 
 namespace quibrant::test {
 namespace {
-
-std::string signedInstaller(const std::string& name) {
-    const char* folder = std::getenv("QUIBRANT_SIGNED_INSTALLERS");
-    EXPECT_NE(folder, nullptr) << "QUIBRANT_SIGNED_INSTALLERS names no folder";
-    return std::string(folder != nullptr ? folder : "/nonexistent") + "/" + name;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string identityOfPath(const std::string& path) {
     struct stat info {};
@@ -49,9 +39,10 @@ std::string wholeFileDigest(const std::string& path, posix::PeLayout& layout) {
     }
     EVP_MD_CTX* context = EVP_MD_CTX_new();
     EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
-    posix::feedAuthenticodeBytes(fd.get(), layout, [&](const unsigned char* data, std::size_t size) {
-        EVP_DigestUpdate(context, data, size);
-    });
+    posix::feedAuthenticodeBytes(fd.get(), layout,
+                                 [&](const unsigned char* data, std::size_t size) {
+                                     EVP_DigestUpdate(context, data, size);
+                                 });
     std::string digest(EVP_MAX_MD_SIZE, '\0');
     unsigned int size = 0;
     EVP_DigestFinal_ex(context, reinterpret_cast<unsigned char*>(digest.data()), &size);
@@ -86,7 +77,8 @@ TEST(AuthenticodeStreamTest, AgreesWithTheWholeFileDigestOnEveryInput) {
             const std::string path = s.write("programa.exe", bytes);
             posix::AuthenticodeStream stream("");
             for (std::size_t at = 0; at < bytes.size();) {
-                const std::size_t piece = std::min<std::size_t>(1 + random() % 3000, bytes.size() - at);
+                const std::size_t piece =
+                    std::min<std::size_t>(1 + random() % 3000, bytes.size() - at);
                 stream.add(bytes.data() + at, piece);
                 at += piece;
             }

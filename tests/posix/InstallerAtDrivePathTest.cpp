@@ -7,6 +7,7 @@
 #include <string>
 
 #include "LinuxSystem.h"
+#include "SignedInstallers.h"
 #include "posix/PosixSignatureCheck.h"
 #include "support/FormFixture.h"
 
@@ -17,17 +18,6 @@ constexpr const char* kRecordingWine =
     "#!/bin/sh\n"
     "echo \"$@\" > argumentos.txt\n";
 constexpr const char* kLink = "Escritorio/Instalar Actualización Quibrant 6.lnk";
-
-std::string signedInstaller(const std::string& name) {
-    const char* folder = std::getenv("QUIBRANT_SIGNED_INSTALLERS");
-    EXPECT_NE(folder, nullptr) << "QUIBRANT_SIGNED_INSTALLERS names no folder";
-    return std::string(folder != nullptr ? folder : "/nonexistent") + "/" + name;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // An installer named the way the ini file and the user write it, "C:\...",
 // is checked where wine would start it from: a signed one starts, and an

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "LinuxSystem.h"
+#include "SignedInstallers.h"
 #include "contract/SignatureContract.h"
 #include "posix/CodeSigningTrust.h"
 #include "posix/PosixSignatureCheck.h"
@@ -12,18 +13,6 @@ namespace quibrant::test {
 namespace {
 
 using platform::SignatureFault;
-
-// The folder make-signed-installers.sh filled, named by the test's environment.
-std::string signedFolder() {
-    const char* folder = std::getenv("QUIBRANT_SIGNED_INSTALLERS");
-    EXPECT_NE(folder, nullptr) << "QUIBRANT_SIGNED_INSTALLERS names no folder";
-    return folder != nullptr ? folder : "/nonexistent";
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The Linux check, trusting the test authority alone.
 struct LinuxSignatures {
