@@ -18,7 +18,9 @@ namespace quibrant::qt {
 
 namespace {
 
+// A disabled box's text: the classic grey, on the box's own white.
 constexpr platform::Color kDisabledTextColor = 0x808080;
+
 // About the size of the classic 8-point dialog font, in logical pixels.
 constexpr int kFontPixelSize = 11;
 constexpr const char* kWindowIcon = ":/artwork/quibrant-descarga.xpm";
@@ -70,11 +72,12 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(kWindowColor));
     // The toolkit's own disabled grey vanishes on the grey frame while a
-    // download runs; the classic darker grey keeps the captions readable.
-    for (const QPalette::ColorRole role :
-         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        palette.setColor(QPalette::Disabled, role, toQColor(kDisabledTextColor));
+    // download runs: disabled captions take the grey that still reads on
+    // what they stand on, as the coloured buttons' captions do.
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, toQColor(disabledTextColor(kFrameColor)));
     }
+    palette.setColor(QPalette::Disabled, QPalette::Text, toQColor(kDisabledTextColor));
     setPalette(palette);
     setAutoFillBackground(true);
     setFixedSize(pixels(kClientWidth), pixels(kClientHeight));

@@ -240,6 +240,26 @@ class DownloadWindowTest : public QObject {
             }
             QVERIFY2(best >= 4.5 && best < quibrant::contrastRatio(0, back), name);
         }
+        // And the labels of the disabled inputs still read on the frame: their
+        // colour has the contrast, and their text is drawn in it, not black
+        // as when enabled.
+        for (const char* name : {"Label1_0", "Label1_1", "Label1_3"}) {
+            const QColor shown = widget(name).palette().color(QPalette::WindowText);
+            QVERIFY2(!widget(name).isEnabled() &&
+                         quibrant::contrastRatio(rgb(shown), quibrant::kFrameColor) >= 4.5,
+                     name);
+            // Drawn in that colour: smoothing lightens the edges of the
+            // strokes, but not to the faint grey of the toolkit's own.
+            const QImage image = widget(name).grab().toImage();
+            double best = 1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    best = std::max(best, quibrant::contrastRatio(rgb(image.pixelColor(x, y)),
+                                                                  quibrant::kFrameColor));
+                }
+            }
+            QVERIFY2(best >= 3 && best < quibrant::contrastRatio(0, quibrant::kFrameColor), name);
+        }
     }
 
     void everyInputAndPictureHasAnAccessibleName() {
