@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "ServicesSystem.h"
 #include "contract/FileSystemContract.h"
 #include "support/FailureNumber.h"
@@ -79,6 +83,67 @@ TEST_F(Win32FileSystemTest, FilesInUseKeepTheirContentAndProtection) {
     EXPECT_EQ(s.read("Quibrant_Setup.exe"), "viejo");
     EXPECT_TRUE(s.readOnly("Quibrant_Setup.exe"));
     EXPECT_EQ(s.read("parcial"), "nuevo");
+}
+
+// An older installer that another program holds open, or that still runs,
+// cannot be replaced: the click is refused at once, naming it, with no
+// partial file left beside it; a replacement says the same and leaves both
+// files as they were.
+TEST_F(Win32FileSystemTest, ADestinationInUseIsToldOnTheClick) {
+    const std::string destination = s.installer("dl");
+    const std::string bytes = readFile(destination);
+    const std::string partial = s.write("otra/parcial", "nuevo");
+    const std::wstring wide = win32::widen(destination);
+    const auto openedBy = [&wide](DWORD sharing) {
+        return [&wide, sharing] {
+            return win32::UniqueHandle(CreateFileW(wide.c_str(), GENERIC_READ, sharing, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        };
+    };
+    const struct {
+        const char* holder;
+        std::function<win32::UniqueHandle()> hold;
+    } cases[] = {
+        {"a reader that shares reading alone", openedBy(FILE_SHARE_READ)},
+        {"a reader that shares everything",
+         openedBy(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)},
+        // What a running program keeps of its file: its image, mapped.
+        {"the program running",
+         [&wide] {
+             const win32::UniqueHandle file(CreateFileW(
+                 wide.c_str(), GENERIC_READ | GENERIC_EXECUTE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+             return win32::UniqueHandle(
+                 CreateFileMappingW(file.get(), nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
+         }},
+    };
+    const auto toldInUse = [&destination](const std::function<void()>& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "done while in use";
+        } catch (const platform::Failure& failure) {
+            EXPECT_EQ(failure.number(), platform::errors::kPermissionDenied);
+            EXPECT_EQ(failure.description(),
+                      "Otro programa tiene abierto el archivo " + destination +
+                          " (quizá el instalador anterior, que aún se está ejecutando). "
+                          "Ciérrelo y vuelva a intentarlo.");
+        }
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.holder);
+        {
+            const win32::UniqueHandle held = c.hold();
+            ASSERT_TRUE(held.valid());
+            toldInUse([&] { fs.createPartialFile(destination); });
+            EXPECT_EQ(s.entries("dl"), std::vector<std::string>{"Instalar Quibrant ñ.exe"});
+            toldInUse([&] { fs.replaceFile(partial, destination); });
+            EXPECT_EQ(s.read("otra/parcial"), "nuevo");
+        }
+        EXPECT_TRUE(readFile(destination) == bytes);
+        platform::PartialFile made = fs.createPartialFile(destination);
+        made.file->close();
+        ASSERT_TRUE(DeleteFileW(win32::widen(made.path).c_str()));
+    }
 }
 
 TEST_F(Win32FileSystemTest, SystemDriveRootComesFromTheEnvironment) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <filesystem>
@@ -177,6 +178,16 @@ std::string WindowsSystem::write(const std::string& relative, const std::string&
     }
     SetFileAttributesW(file.c_str(), attributes);
     return path(relative);
+}
+
+std::vector<std::string> WindowsSystem::entries(const std::string& relative) const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(widen(path(relative)), ignored)) {
+        names.push_back(narrow(entry.path().filename().wstring()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string WindowsSystem::makeHiddenFolder(const std::string& folder, const std::string& name) {

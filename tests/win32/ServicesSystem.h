@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "contract/System.h"
 #include "win32/services/Utf16.h"
@@ -83,6 +84,8 @@ struct WindowsSystem {
         write(relative, bytes, FILE_ATTRIBUTE_READONLY);
     }
     std::string read(const std::string& relative) { return readFile(path(relative)); }
+    // The names in a folder, sorted.
+    std::vector<std::string> entries(const std::string& relative) const;
     bool exists(const std::string& relative) {
         return attributesOf(path(relative)) != INVALID_FILE_ATTRIBUTES;
     }

@@ -42,45 +42,6 @@ bool isFile(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// Takes the read-only attribute off a file for as long as it lives, unless
-// kept: an operation that then fails leaves the file protected as it was.
-class WritableForNow {
-  public:
-    WritableForNow(const std::wstring& path, DWORD attributes)
-        : path_(path), attributes_(attributes) {}
-    WritableForNow(const WritableForNow&) = delete;
-    WritableForNow& operator=(const WritableForNow&) = delete;
-    ~WritableForNow() {
-        if (cleared_ && !kept_) {
-            const DWORD error = GetLastError();
-            SetFileAttributesW(path_.c_str(), attributes_);
-            SetLastError(error);
-        }
-    }
-
-    // False with the reason in GetLastError when the attribute stays.
-    bool clear() {
-        if (attributes_ == INVALID_FILE_ATTRIBUTES ||
-            (attributes_ & FILE_ATTRIBUTE_READONLY) == 0) {
-            return true;
-        }
-        DWORD writable = attributes_ & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (writable == 0) {
-            writable = FILE_ATTRIBUTE_NORMAL;
-        }
-        cleared_ = SetFileAttributesW(path_.c_str(), writable) != FALSE;
-        return cleared_;
-    }
-    // The file the attribute was cleared on is gone or replaced.
-    void keep() { kept_ = true; }
-
-  private:
-    const std::wstring& path_;
-    DWORD attributes_;
-    bool cleared_ = false;
-    bool kept_ = false;
-};
-
 }  // namespace
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
@@ -149,6 +110,11 @@ platform::PartialFile Win32FileSystem::createPartialFile(const std::string& dest
         wideDestination.back() == L'/') {
         throw systemFailure(ERROR_PATH_NOT_FOUND, kCannotSaveDestination, destination);
     }
+    // An older file that another program holds open could not be replaced
+    // at the end: the user hears it now, before anything is fetched.
+    if (isFile(attributesOf(wideDestination)) && openElsewhere(wideDestination)) {
+        throw fileInUse(destination);
+    }
     QuietDriveErrors quiet;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < platform::kPartialFileAttempts &&
@@ -165,8 +131,9 @@ platform::PartialFile Win32FileSystem::createPartialFile(const std::string& dest
             CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (file.valid()) {
-            // Its failures name the file the user asked for.
-            return {makeBinaryFile(std::move(file), destination), std::move(path)};
+            // Its failures name the file the user asked for. No identity:
+            // WinVerifyTrust reads the whole file itself after the download.
+            return {makeBinaryFile(std::move(file), destination), std::move(path), ""};
         }
         error = GetLastError();
     }
@@ -189,7 +156,7 @@ void Win32FileSystem::replaceFile(const std::string& from, const std::string& to
     QuietDriveErrors quiet;
     if (!writable.clear() || !MoveFileExW(source.c_str(), destination.c_str(),
                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw systemFailure(GetLastError(), kCannotReplace, to);
+        throw replaceFailure(GetLastError(), to);
     }
     writable.keep();
 }

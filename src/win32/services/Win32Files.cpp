@@ -15,9 +15,14 @@
 namespace quibrant::win32 {
 
 using platform::failures::kCannotRead;
+using platform::failures::kCannotReplace;
 using platform::failures::kCannotWrite;
 
 namespace {
+
+constexpr const char* kFileInUse =
+    "Otro programa tiene abierto el archivo %s (quizá el instalador anterior, que aún se está "
+    "ejecutando). Ciérrelo y vuelva a intentarlo.";
 
 // Single-byte (or, in East Asian code pages, double-byte) text of the
 // system's ANSI code page to UTF-8. Line breaks never occur inside a
@@ -96,6 +101,81 @@ std::unique_ptr<platform::TextStream> makeTextStream(UniqueHandle file, std::str
 
 std::unique_ptr<platform::BinaryFile> makeBinaryFile(UniqueHandle file, std::string path) {
     return std::make_unique<Win32BinaryFile>(std::move(file), std::move(path));
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+        if (length == 0) {
+            return L"";
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);
+    }
+}
+
+bool openElsewhere(const std::wstring& path) {
+    // Opened for writing and deleting with nothing shared, a file is refused
+    // while anyone else has it open, and while it runs as a program (whose
+    // image Windows lets nobody write). A read-only file is tried for
+    // deleting alone. Nothing is written, and the entry itself is looked at,
+    // never what a link leads to.
+    for (const DWORD access : {static_cast<DWORD>(DELETE | FILE_WRITE_DATA), DWORD{DELETE}}) {
+        QuietDriveErrors quiet;
+        const UniqueHandle probe(CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (probe.valid()) {
+            return false;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION) {
+            return true;
+        }
+        if (error != ERROR_ACCESS_DENIED) {
+            return false;
+        }
+    }
+    return false;
+}
+
+platform::Failure fileInUse(const std::string& path) {
+    const std::string text = kFileInUse;
+    const std::size_t at = text.find("%s");
+    return platform::Failure(platform::errors::kPermissionDenied,
+                             text.substr(0, at) + path + text.substr(at + 2));
+}
+
+platform::Failure replaceFailure(std::uint32_t error, const std::string& path) {
+    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) &&
+        openElsewhere(widen(path))) {
+        return fileInUse(path);
+    }
+    return systemFailure(error, kCannotReplace, path);
+}
+
+WritableForNow::~WritableForNow() {
+    if (cleared_ && !kept_) {
+        const DWORD error = GetLastError();
+        SetFileAttributesW(path_.c_str(), attributes_);
+        SetLastError(error);
+    }
+}
+
+bool WritableForNow::clear() {
+    if (attributes_ == INVALID_FILE_ATTRIBUTES || (attributes_ & FILE_ATTRIBUTE_READONLY) == 0) {
+        return true;
+    }
+    DWORD writable = attributes_ & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (writable == 0) {
+        writable = FILE_ATTRIBUTE_NORMAL;
+    }
+    cleared_ = SetFileAttributesW(path_.c_str(), writable) != FALSE;
+    return cleared_;
 }
 
 }  // namespace quibrant::win32
