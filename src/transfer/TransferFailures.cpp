@@ -100,13 +100,32 @@ constexpr ConnectionText kConnectionTexts[] = {
      "falló la red"},
 };
 
+// Every fault met on the way to an answer or during the body has words of its
+// own: a fault added without them does not build.
+constexpr bool everyConnectionFaultHasText() {
+    for (int fault = static_cast<int>(TransferFault::kHostNotFound);
+         fault < static_cast<int>(TransferFault::kCount); ++fault) {
+        bool found = false;
+        for (const ConnectionText& text : kConnectionTexts) {
+            found = found || static_cast<int>(text.fault) == fault;
+        }
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(everyConnectionFaultHasText(), "a transfer fault has no text");
+
 const ConnectionText& connectionText(TransferFault fault) {
     for (const ConnectionText& text : kConnectionTexts) {
         if (text.fault == fault) {
             return text;
         }
     }
-    return kConnectionTexts[std::size(kConnectionTexts) - 1];
+    // Only the faults the caller itself causes (an operation, an address, a
+    // missing request, a cancel) have no row; they are worded apart.
+    return kConnectionTexts[0];
 }
 
 }  // namespace

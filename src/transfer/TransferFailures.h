@@ -57,6 +57,8 @@ enum class TransferFault {
     kConnectionClosed,
     // Asked again for the rest, the server holds another version of the file.
     kChangedOnServer,
+    // Not a fault: how many there are.
+    kCount,
 };
 
 // The failure to report for `fault`; every component words it through here,

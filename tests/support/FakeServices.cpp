@@ -189,7 +189,7 @@ platform::PartialFile FakeFileSystem::createPartialFile(const std::string& desti
         path = platform::partialFileName(destination, ++partialFiles);
     } while (files.count(path) != 0);
     files[path] = File{};
-    return {std::make_unique<FakeBinaryFile>(*this, path), path};
+    return {std::make_unique<FakeBinaryFile>(*this, path), path, ""};
 }
 
 void FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {

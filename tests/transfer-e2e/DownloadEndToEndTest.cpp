@@ -191,7 +191,7 @@ class FullDiskFiles : public platform::FileSystemFactory {
                 real_->DeleteFile(p, force);
             }
             platform::PartialFile createPartialFile(const std::string& destination) override {
-                return {std::make_unique<FullFile>(), real_->createPartialFile(destination).path};
+                return {std::make_unique<FullFile>(), real_->createPartialFile(destination).path, ""};
             }
             void replaceFile(const std::string& from, const std::string& to) override {
                 real_->replaceFile(from, to);
