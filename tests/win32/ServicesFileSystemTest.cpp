@@ -7,6 +7,7 @@
 #include "ServicesSystem.h"
 #include "contract/FileSystemContract.h"
 #include "support/FailureNumber.h"
+#include "win32/services/Win32CheckedFile.h"
 #include "win32/services/Win32Handles.h"
 
 namespace quibrant::test {
@@ -87,8 +88,8 @@ TEST_F(Win32FileSystemTest, FilesInUseKeepTheirContentAndProtection) {
 
 // An older installer that another program holds open, or that still runs,
 // cannot be replaced: the click is refused at once, naming it, with no
-// partial file left beside it; a replacement says the same and leaves both
-// files as they were.
+// partial file left beside it; a replacement, or the checked file's move,
+// says the same and leaves both files as they were.
 TEST_F(Win32FileSystemTest, ADestinationInUseIsToldOnTheClick) {
     const std::string destination = s.installer("dl");
     const std::string bytes = readFile(destination);
@@ -137,7 +138,9 @@ TEST_F(Win32FileSystemTest, ADestinationInUseIsToldOnTheClick) {
             toldInUse([&] { fs.createPartialFile(destination); });
             EXPECT_EQ(s.entries("dl"), std::vector<std::string>{"Instalar Quibrant ñ.exe"});
             toldInUse([&] { fs.replaceFile(partial, destination); });
-            EXPECT_EQ(s.read("otra/parcial"), "nuevo");
+            win32::Win32CheckedFile checked(win32::Win32CheckedFile::open(win32::widen(partial)));
+            toldInUse([&] { checked.moveTo(destination); });
+            EXPECT_TRUE(checked.isAt(win32::widen(partial)));
         }
         EXPECT_TRUE(readFile(destination) == bytes);
         platform::PartialFile made = fs.createPartialFile(destination);

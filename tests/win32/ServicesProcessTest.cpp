@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
 #include "ServicesSystem.h"
 #include "contract/ProcessContract.h"
 #include "support/FailureNumber.h"
+#include "win32/services/Win32CheckedFile.h"
 
 namespace quibrant::test {
 
@@ -60,6 +65,65 @@ TEST_F(Win32ProcessTest, NeitherNonProgramsNorProgramsOfTheSystemFolderStart) {
     process.changeDirectory(s / "dl");
     failureNumber([&] { process.startProgram("falso.exe"); });
     failureNumber([&] { process.startProgram("cmd.exe"); });
+}
+
+// The file at `path` held as the signature check holds what it accepts.
+std::unique_ptr<win32::Win32CheckedFile> held(const std::string& path) {
+    win32::UniqueHandle file = win32::Win32CheckedFile::open(win32::widen(path));
+    EXPECT_TRUE(file.valid());
+    return std::make_unique<win32::Win32CheckedFile>(std::move(file));
+}
+
+bool writable(const std::string& path) {
+    return win32::UniqueHandle(CreateFileW(win32::widen(path).c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        .valid();
+}
+
+// The download's file, held since its check, replaces the older read-only
+// installer through the held handle and starts from there, held all along:
+// nobody may write it, but a program that shares reading alone (as an
+// installer reading itself does) may read it while it waits.
+TEST_F(Win32ProcessTest, TheCheckedDownloadTakesTheInstallersNameAndStarts) {
+    const std::string partial = s.installer("dl");
+    const std::string bytes = readFile(partial);
+    s.writeReadOnly("dl/Quibrant_Setup.exe", "anterior");
+    const auto checked = held(partial);
+    checked->moveTo(s / "dl/Quibrant_Setup.exe");
+    EXPECT_EQ(s.entries("dl"), std::vector<std::string>{"Quibrant_Setup.exe"});
+    EXPECT_TRUE(s.read("dl/Quibrant_Setup.exe") == bytes);
+    EXPECT_FALSE(writable(s / "dl/Quibrant_Setup.exe"));
+
+    process.changeDirectory(s / "dl");
+    process.startChecked("Quibrant_Setup.exe", *checked);
+    EXPECT_EQ(s.recordedFolder("dl"), s / "dl");
+}
+
+// A name that leads to another file than the one held starts nothing: another
+// file named, or the folder on the way swapped for one with another program
+// under the same name (when Windows lets a folder with a held file be
+// renamed at all).
+TEST_F(Win32ProcessTest, ANameThatLeadsElsewhereStartsNothing) {
+    const auto checked = held(s.installer("dl"));
+    s.installer("otra");
+    process.changeDirectory(s / "otra");
+    EXPECT_EQ(failureNumber([&] { process.startChecked("Instalar Quibrant ñ.exe", *checked); }),
+              platform::errors::kFileChangedSinceCheck);
+
+    process.changeDirectory(s.root);
+    if (MoveFileW(win32::widen(s / "dl").c_str(), win32::widen(s / "dl-aparte").c_str())) {
+        s.installer("dl");
+        process.changeDirectory(s / "dl");
+        EXPECT_EQ(failureNumber([&] { process.startChecked("Instalar Quibrant ñ.exe", *checked); }),
+                  platform::errors::kFileChangedSinceCheck);
+    } else {
+        std::printf("[ nota ] la carpeta de un archivo retenido no se deja renombrar (%lu)\n",
+                    GetLastError());
+    }
+    // Refused before anything could start.
+    EXPECT_FALSE(s.exists("otra/carpeta.txt"));
+    EXPECT_FALSE(s.exists("dl/carpeta.txt"));
 }
 
 }  // namespace

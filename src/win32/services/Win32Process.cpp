@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "platform/ServiceFailures.h"
 #include "win32/services/Utf16.h"
+#include "win32/services/Win32CheckedFile.h"
 #include "win32/services/Win32Failure.h"
+#include "win32/services/Win32Files.h"
 #include "win32/services/Win32Handles.h"
 
 namespace quibrant::win32 {
@@ -14,6 +14,9 @@ namespace quibrant::win32 {
 using namespace platform::failures;
 
 namespace {
+
+constexpr const char* kChangedSinceCheck =
+    "El instalador cambió después de comprobar su firma digital: ";
 
 bool isSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
@@ -23,21 +26,46 @@ bool isDriveLetter(char letter) {
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
 }
 
-// The full path of `path` taken from the current folder (and, for "X:name",
-// from drive X's current folder); "" with the reason in GetLastError.
-std::wstring fullPathOf(const std::wstring& path) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                              buffer.data(), nullptr);
-        if (length == 0) {
-            return L"";
-        }
-        if (length < buffer.size()) {
-            return std::wstring(buffer.data(), length);
-        }
-        buffer.resize(length);
+// The program `commandLine` names, as a file: resolved against the current
+// folder only, so that neither the folder of this program nor the PATH can
+// supply another file of the same name, and a name with spaces stays one
+// name.
+std::wstring programPath(const std::string& commandLine) {
+    const std::wstring name = widen(commandLine);
+    if (name.empty()) {
+        throw noProgram();
     }
+    const std::wstring program = fullPathOf(name);
+    if (program.empty()) {
+        throw systemFailure(GetLastError(), kCannotStart, commandLine);
+    }
+    return program;
+}
+
+void start(const std::wstring& program, const std::string& commandLine) {
+    std::wstring arguments = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    BOOL ok = FALSE;
+    {
+        QuietDriveErrors quiet;
+        // An installer that asks for administrator rights is refused here
+        // (ERROR_ELEVATION_REQUIRED) instead of prompting: the caller then
+        // leaves the user a shortcut to start it from the desktop.
+        ok = CreateProcessW(program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &started);
+    }
+    if (!ok) {
+        throw systemFailure(GetLastError(), kCannotStart, commandLine);
+    }
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    // This program ends at once; the installer may bring its window to the
+    // front.
+    AllowSetForegroundWindow(started.dwProcessId);
 }
 
 }  // namespace
@@ -64,41 +92,22 @@ void Win32Process::changeDirectory(const std::string& folder) {
 }
 
 void Win32Process::startProgram(const std::string& commandLine) {
-    const std::wstring name = widen(commandLine);
-    if (name.empty()) {
-        throw noProgram();
-    }
-    // The program is named as a file: resolved against the current folder
-    // only, so neither the folder of this program nor the PATH can supply
-    // another file of the same name, and a name with spaces stays one name.
-    const std::wstring program = fullPathOf(name);
-    if (program.empty()) {
-        throw systemFailure(GetLastError(), kCannotStart, commandLine);
-    }
-    std::wstring arguments = L"\"" + program + L"\"";
+    start(programPath(commandLine), commandLine);
+}
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    BOOL ok = FALSE;
-    {
-        QuietDriveErrors quiet;
-        // An installer that asks for administrator rights is refused here
-        // (ERROR_ELEVATION_REQUIRED) instead of prompting: the caller then
-        // leaves the user a shortcut to start it from the desktop.
-        ok = CreateProcessW(program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &started);
+void Win32Process::startChecked(const std::string& commandLine,
+                                const platform::CheckedFile& checked) {
+    const std::wstring program = programPath(commandLine);
+    // The held file cannot be renamed or replaced, but a folder on the way
+    // to it can: the name must lead to it still, while it is held through
+    // the start. An installer may read itself as it starts: it must not
+    // find the file held with the right to delete.
+    const auto* held = dynamic_cast<const Win32CheckedFile*>(&checked);
+    if (held == nullptr || !held->holdForReadingOnly() || !held->isAt(program)) {
+        throw platform::Failure(platform::errors::kFileChangedSinceCheck,
+                                kChangedSinceCheck + commandLine);
     }
-    if (!ok) {
-        throw systemFailure(GetLastError(), kCannotStart, commandLine);
-    }
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    // This program ends at once; the installer may bring its window to the
-    // front.
-    AllowSetForegroundWindow(started.dwProcessId);
+    start(program, commandLine);
 }
 
 std::string Win32Process::listName(const std::string& path, bool includeFolders) {

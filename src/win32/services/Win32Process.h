@@ -20,6 +20,10 @@ class Win32Process : public platform::Process {
     // focus, and runs on after this program ends. Throws Failure when Windows
     // will not start it, including when it asks for administrator rights.
     void startProgram(const std::string& commandLine) override;
+    // The same for the file a Win32CheckedFile holds, which the command line
+    // must lead to; it stays held until CreateProcessW has returned.
+    void startChecked(const std::string& commandLine,
+                      const platform::CheckedFile& checked) override;
     // The name a directory listing of `path` shows: the entry's long name
     // when the path names a file that is neither hidden nor a system file
     // (with includeFolders, such a folder too); "." for an existing folder

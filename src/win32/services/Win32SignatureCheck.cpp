@@ -6,9 +6,11 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <memory>
 #include <string>
 
 #include "win32/services/Utf16.h"
+#include "win32/services/Win32CheckedFile.h"
 
 namespace quibrant::win32 {
 
@@ -110,6 +112,17 @@ SignatureFault faultOf(LONG status) {
     }
 }
 
+// Why a file could not be opened: not there at all (or a folder), or there
+// but not to be read.
+SignatureFault missingOrUnreadable(DWORD error, DWORD attributes) {
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return folder || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                   error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE
+               ? SignatureFault::Missing
+               : SignatureFault::Unreadable;
+}
+
 // The signature itself held; only its certificate's chain or time failed.
 bool signatureHeld(SignatureFault fault) {
     return fault == SignatureFault::Expired || fault == SignatureFault::Untrusted;
@@ -145,12 +158,17 @@ SignatureReport Win32SignatureCheck::check(const std::string& path,
     const DWORD attributes =
         path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        report.fault =
+            missingOrUnreadable(path.empty() ? ERROR_PATH_NOT_FOUND : GetLastError(), attributes);
+        return report;
+    }
+    // One handle from the check to the start: WinVerifyTrust reads the file
+    // through it, and what starts later is the file it read.
+    UniqueHandle file = Win32CheckedFile::open(wide);
+    if (!file.valid()) {
         const DWORD error = GetLastError();
-        report.fault = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || path.empty() ||
-                               error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                               error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE
-                           ? SignatureFault::Missing
-                           : SignatureFault::Unreadable;
+        report.fault = missingOrUnreadable(error, attributes);
+        report.systemCode = error;
         return report;
     }
 
@@ -162,15 +180,16 @@ SignatureReport Win32SignatureCheck::check(const std::string& path,
         return report;
     }
 
-    WINTRUST_FILE_INFO file{};
-    file.cbStruct = sizeof file;
-    file.pcwszFilePath = wide.c_str();
+    WINTRUST_FILE_INFO subject{};
+    subject.cbStruct = sizeof subject;
+    subject.pcwszFilePath = wide.c_str();
+    subject.hFile = file.get();
     WINTRUST_DATA data{};
     data.cbStruct = sizeof data;
     data.dwUIChoice = WTD_UI_NONE;
     data.fdwRevocationChecks = WTD_REVOKE_NONE;
     data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &file;
+    data.pFile = &subject;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
@@ -188,6 +207,9 @@ SignatureReport Win32SignatureCheck::check(const std::string& path,
     report.signer = signerOrganisation(trust, data.hWVTStateData);
     report.vendorSigner = report.signer == organisation;
     report.fault = report.vendorSigner ? SignatureFault::None : SignatureFault::ForeignSigner;
+    if (report.trusted()) {
+        report.held = std::make_shared<Win32CheckedFile>(std::move(file));
+    }
     return report;
 }
 
