@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -119,6 +121,33 @@ TEST_F(DownloadEndToEndTest, OnlyTheVendorsSignedInstallerTakesTheNameAndStarts)
             EXPECT_THAT(f.lastMessage(), HasSubstr("no lleva la firma digital de Quibrant S.L."));
         }
     }
+}
+
+// An installed copy's Setup folder, written the way its ini file writes it:
+// the download lands there through the wine prefix, is checked there, and
+// the installer starts from there.
+TEST_F(DownloadEndToEndTest, ADriveDestinationIsSavedCheckedAndStartedThroughThePrefix) {
+    DownloadFixture f(nginx->baseUrl());
+    const std::string prefix = f.folder() + "prefijo";
+    std::filesystem::create_directories(prefix + "/drive_c/Quibrant6/Setup");
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+    const char* before = std::getenv("WINEPREFIX");
+    const std::string saved = before != nullptr ? before : "";
+    setenv("WINEPREFIX", prefix.c_str(), 1);
+    posix::PosixSignatureCheck signatures{readFile(pkiFolder().toStdString() + "/ca.pem")};
+    f.useSignatures(signatures);
+    f.open();
+    f.Text2.setText("C:\\Quibrant6\\Setup\\Quibrant6_Setup.exe");
+    f.download(nginx->baseUrl(), "vendor.exe", true);
+    const bool outcome = f.runToOutcome();
+    before != nullptr ? setenv("WINEPREFIX", saved.c_str(), 1) : unsetenv("WINEPREFIX");
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(f.ended()) << f.lastMessage();
+    EXPECT_TRUE(readFile(prefix + "/drive_c/Quibrant6/Setup/Quibrant6_Setup.exe") ==
+                servedFile("vendor.exe"));
+    EXPECT_THAT(f.realProcess.calls, Contains("cd C:\\Quibrant6\\Setup\\"));
+    EXPECT_THAT(f.realProcess.calls, Contains("start Quibrant6_Setup.exe"));
 }
 
 TEST_F(DownloadEndToEndTest, RefusesToStartWithoutAnAcceptedCode) {
