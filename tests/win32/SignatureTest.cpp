@@ -46,8 +46,8 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Windows, SignatureContract, WindowsSignatures);
 
 namespace {
 
-// A copy of one of the signed files beside it, removed afterwards with what
-// the test put next to it.
+// A copy of one of the signed files beside it, removed afterwards with the
+// file the test puts next to it.
 struct CopiedInstaller {
     CopiedInstaller(const WindowsSignatures& s, const std::string& name)
         : path(s.installer("copia de " + name)) {
@@ -57,12 +57,12 @@ struct CopiedInstaller {
     CopiedInstaller& operator=(const CopiedInstaller&) = delete;
     ~CopiedInstaller() {
         DeleteFileW(wide.c_str());
-        DeleteFileW((wide + kBeside).c_str());
+        DeleteFileW(aside.c_str());
     }
 
-    static constexpr const wchar_t* kBeside = L".aparte";
     const std::string path;
     const std::wstring wide = win32::widen(path);
+    const std::wstring aside = wide + L".aparte";
 };
 
 bool openedFor(const std::wstring& path, DWORD access) {
@@ -72,47 +72,29 @@ bool openedFor(const std::wstring& path, DWORD access) {
         .valid();
 }
 
-// What another program might do to the installer; true when it could.
-const struct {
-    const char* what;
-    bool (*attempt)(const std::wstring& path);
-} kChanges[] = {
-    {"write", [](const std::wstring& path) { return openedFor(path, GENERIC_WRITE); }},
-    {"delete", [](const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }},
-    {"rename",
-     [](const std::wstring& path) {
-         return MoveFileExW(path.c_str(), (path + CopiedInstaller::kBeside).c_str(), 0) != FALSE;
-     }},
-    {"replace",
-     [](const std::wstring& path) {
-         const std::wstring other = path + CopiedInstaller::kBeside;
-         const bool made =
-             win32::UniqueHandle(CreateFileW(other.c_str(), GENERIC_WRITE, 0, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))
-                 .valid();
-         return made && MoveFileExW(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-     }},
-};
-
 // The installer the check accepts stays held until the last holder of its
 // report lets go: others may read it (Windows must, to start it), but
 // neither write, delete, rename nor replace it. A refused file is not held.
 TEST(Win32SignatureCheckTest, AnAcceptedInstallerIsHeldUntilItsReportGoes) {
     WindowsSignatures s;
     const CopiedInstaller installer(s, "vendor.exe");
+    const wchar_t* const path = installer.wide.c_str();
     platform::SignatureReport report = s.signatures.check(installer.path, kTestVendor);
     ASSERT_TRUE(report.trusted());
     ASSERT_NE(report.held, nullptr);
-    EXPECT_TRUE(openedFor(installer.wide, GENERIC_READ));
-    for (const auto& change : kChanges) {
-        EXPECT_FALSE(change.attempt(installer.wide)) << change.what;
-    }
+    EXPECT_TRUE(openedFor(path, GENERIC_READ));
+    EXPECT_FALSE(openedFor(path, GENERIC_WRITE));
+    EXPECT_FALSE(DeleteFileW(path));
+    EXPECT_FALSE(MoveFileExW(path, installer.aside.c_str(), 0));
+    ASSERT_TRUE(CopyFileW(win32::widen(s.installer("unsigned.exe")).c_str(),
+                          installer.aside.c_str(), FALSE));
+    EXPECT_FALSE(MoveFileExW(installer.aside.c_str(), path, MOVEFILE_REPLACE_EXISTING));
     report.held.reset();
-    EXPECT_TRUE(kChanges[0].attempt(installer.wide));
+    EXPECT_TRUE(openedFor(path, GENERIC_WRITE));
 
     const CopiedInstaller unsigned_(s, "unsigned.exe");
     EXPECT_EQ(s.signatures.check(unsigned_.path, kTestVendor).held, nullptr);
-    EXPECT_TRUE(kChanges[1].attempt(unsigned_.wide));
+    EXPECT_TRUE(DeleteFileW(unsigned_.wide.c_str()));
 }
 
 }  // namespace
