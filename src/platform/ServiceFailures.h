@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Failure.h"
+#include "platform/SystemReasons.h"
 
 namespace quibrant::platform::failures {
 
@@ -69,13 +70,11 @@ inline Failure noDrive(const std::string& drive) {
     return Failure(errors::kDeviceUnavailable, std::string(kNoDrive) + ": " + drive);
 }
 
-// One of a system's error codes with the program's number and Spanish reason
-// for it.
+// One of a system's error codes and the reason it stands for.
 template <typename Code>
 struct SystemError {
     Code code;
-    std::int32_t number;
-    const char* reason;
+    SystemReason reason;
 };
 
 template <typename Code, std::size_t N>
@@ -91,7 +90,8 @@ const SystemError<Code>* findSystemError(const SystemError<Code> (&table)[N], Co
 template <typename Code, std::size_t N>
 std::string systemErrorReason(const SystemError<Code> (&table)[N], Code code) {
     const SystemError<Code>* entry = findSystemError(table, code);
-    return entry ? entry->reason : std::string(kSystemError) + " " + std::to_string(code);
+    return entry ? textOf(entry->reason).text
+                 : std::string(kSystemError) + " " + std::to_string(code);
 }
 
 // A code the table lacks is an access error of some kind: the file or path
@@ -99,7 +99,7 @@ std::string systemErrorReason(const SystemError<Code> (&table)[N], Code code) {
 template <typename Code, std::size_t N>
 std::int32_t systemErrorNumber(const SystemError<Code> (&table)[N], Code code) {
     const SystemError<Code>* entry = findSystemError(table, code);
-    return entry ? entry->number : errors::kPathFileAccessError;
+    return entry ? textOf(entry->reason).number : errors::kPathFileAccessError;
 }
 
 }  // namespace quibrant::platform::failures

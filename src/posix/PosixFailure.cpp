@@ -10,27 +10,29 @@ namespace {
 
 namespace errors = platform::errors;
 
+using platform::failures::SystemReason;
+
 constexpr platform::failures::SystemError<int> kSystemErrors[] = {
-    {EACCES, errors::kPermissionDenied, "Permiso denegado"},
-    {EPERM, errors::kPermissionDenied, "Operación no permitida"},
-    {EROFS, errors::kPermissionDenied, "El sistema de archivos es de solo lectura"},
-    {ENOENT, errors::kPathNotFound, "No existe el archivo o la carpeta"},
-    {ENOTDIR, errors::kPathNotFound, "Una parte de la ruta no es una carpeta"},
-    {EEXIST, errors::kFileAlreadyExists, "Ya existe"},
-    {EISDIR, errors::kPathFileAccessError, "Es una carpeta"},
-    {ENOTEMPTY, errors::kPathFileAccessError, "La carpeta no está vacía"},
-    {ENOSPC, errors::kDiskFull, "No queda espacio en el disco"},
-    {EDQUOT, errors::kDiskFull, "Se superó la cuota de disco"},
-    {EIO, errors::kDeviceIo, "Error de entrada/salida del dispositivo"},
-    {EMFILE, errors::kTooManyFiles, "Demasiados archivos abiertos"},
-    {ENFILE, errors::kTooManyFiles, "Demasiados archivos abiertos en el sistema"},
-    {ENAMETOOLONG, errors::kBadFileNameOrNumber, "El nombre es demasiado largo"},
-    {ELOOP, errors::kPathNotFound, "Demasiados enlaces simbólicos en la ruta"},
-    {ENOEXEC, errors::kInvalidProcedureCall, "No es un programa que se pueda ejecutar"},
-    {ETXTBSY, errors::kPathFileAccessError, "El archivo está en uso"},
-    {EXDEV, errors::kPathFileAccessError, "No se puede mover entre sistemas de archivos"},
-    {ENOMEM, errors::kOutOfMemory, "Memoria insuficiente"},
-    {EAGAIN, errors::kPathFileAccessError, "El recurso no está disponible por ahora"},
+    {EACCES, SystemReason::kPermissionDenied},
+    {EPERM, SystemReason::kNotPermitted},
+    {EROFS, SystemReason::kReadOnlyFileSystem},
+    {ENOENT, SystemReason::kNoSuchEntry},
+    {ENOTDIR, SystemReason::kNotAFolderOnTheWay},
+    {EEXIST, SystemReason::kAlreadyExists},
+    {EISDIR, SystemReason::kIsAFolder},
+    {ENOTEMPTY, SystemReason::kFolderNotEmpty},
+    {ENOSPC, SystemReason::kDiskFull},
+    {EDQUOT, SystemReason::kQuotaExceeded},
+    {EIO, SystemReason::kDeviceIo},
+    {EMFILE, SystemReason::kTooManyOpenFiles},
+    {ENFILE, SystemReason::kTooManyOpenFilesInSystem},
+    {ENAMETOOLONG, SystemReason::kNameTooLong},
+    {ELOOP, SystemReason::kTooManyLinks},
+    {ENOEXEC, SystemReason::kNotAProgram},
+    {ETXTBSY, SystemReason::kInUse},
+    {EXDEV, SystemReason::kOtherFileSystem},
+    {ENOMEM, SystemReason::kOutOfMemory},
+    {EAGAIN, SystemReason::kTryLater},
 };
 
 std::string describeSystemError(int error) {
