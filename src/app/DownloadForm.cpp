@@ -37,7 +37,8 @@ DownloadForm::DownloadForm(const Controls& controls, const Services& services, S
       services_(services),
       server_(std::move(server)),
       accessCodes_(accessCodes),
-      download_(*controls.Inet1, *controls.window, *controls.ProgressBar1, *controls.Frame1) {}
+      taskbar_(*controls.ProgressBar1, controls.taskbar),
+      download_(*controls.Inet1, *controls.window, taskbar_, *controls.Frame1) {}
 
 void DownloadForm::Form_Load() {
     controls_.window->setCaption(kWindowCaption);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/FormState.h"
+#include "app/TaskbarMirror.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Environment.h"
@@ -15,6 +16,7 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "platform/SignatureCheck.h"
+#include "platform/Taskbar.h"
 #include "source/AccessCodeTable.h"
 #include "source/ServerConfig.h"
 #include "transfer/Download.h"
@@ -40,6 +42,9 @@ struct Controls {
     std::array<platform::OptionButton*, 2> Option1{};
     platform::Timer* Timer1 = nullptr;
     platform::InternetTransfer* Inet1 = nullptr;
+    // The window's button on the taskbar, which the window sets itself; null
+    // when it has none.
+    platform::TaskbarButton* taskbar = nullptr;
 };
 
 // The controls of a set of adapters whose members carry the controls' names
@@ -148,6 +153,8 @@ class DownloadForm {
     ServerConfig server_;
     const AccessCodeTable& accessCodes_;
     FormState state_;
+    // The view the download's bar drives; declared before the download.
+    TaskbarMirror taskbar_;
     transfer::Download download_;
 };
 

@@ -77,9 +77,12 @@ void DownloadForm::StartDownload() {
         // The destination cannot be written or the request never left: give
         // the window back before telling the user, so that no time-out can
         // follow the message.
+        const TaskbarMirror::FailureShown shown(taskbar_);
         releaseWindow();
         services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
+        return;
     }
+    taskbar_.begin();
 }
 
 void DownloadForm::Inet1_StateChanged(std::int16_t State) {
@@ -116,6 +119,7 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
 }
 
 void DownloadForm::CompleteDownload() {
+    taskbar_.end();
     controls_.Timer1->setEnabled(false);
     controls_.Frame1->setVisible(false);
     download_.clearProgress();
@@ -129,6 +133,7 @@ void DownloadForm::CompleteDownload() {
 }
 
 void DownloadForm::FailDownload(const platform::Failure& failure) {
+    const TaskbarMirror::FailureShown shown(taskbar_);
     // Abandoned and cleaned up before the message: a receive suspended while
     // the box runs events sees the new generation and stops, and no partial
     // file is left on disk while the user reads about the failure.
@@ -148,6 +153,7 @@ void DownloadForm::releaseWindow() {
 
 void DownloadForm::discardPartialDownload() {
     download_.discard();
+    taskbar_.end();
 }
 
 void DownloadForm::Timer1_Timer() {
@@ -163,7 +169,11 @@ void DownloadForm::Timer1_Timer() {
             // Abandoned before the message: a response arriving while the box
             // is open must not start a download the program is about to end.
             download_.discard();
-            services_.messages->show(kTimeOut, kTimeOutTitle, platform::MessageIcon::Critical);
+            {
+                // Cleared as the message closes: the program ends right after.
+                const TaskbarMirror::FailureShown shown(taskbar_);
+                services_.messages->show(kTimeOut, kTimeOutTitle, platform::MessageIcon::Critical);
+            }
             services_.process->end();
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Taskbar.h"
 
 namespace quibrant::test {
 
@@ -139,4 +141,23 @@ class FakeWindow : public platform::Window {
     std::string caption_;
 };
 
+// The taskbar button: every change the form sends, in order.
+class FakeTaskbarButton : public platform::TaskbarButton {
+  public:
+    void show(const platform::TaskbarProgress& progress) override { shown.push_back(progress); }
+    // What the button shows now.
+    platform::TaskbarProgress now() const {
+        return shown.empty() ? platform::TaskbarProgress{} : shown.back();
+    }
+
+    std::vector<platform::TaskbarProgress> shown;
+};
+
 }  // namespace quibrant::test
+
+namespace quibrant::platform {
+inline void PrintTo(const TaskbarProgress& progress, std::ostream* os) {
+    const char* names[] = {"None", "Normal", "Error"};
+    *os << names[static_cast<int>(progress.state)] << " " << progress.done;
+}
+}  // namespace quibrant::platform

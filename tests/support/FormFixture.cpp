@@ -13,7 +13,9 @@ FormFixture::FormFixture() {
 }
 
 Controls FormFixture::controls() {
-    return controlsOf(*this, Inet1);
+    Controls c = controlsOf(*this, Inet1);
+    c.taskbar = &taskbar;
+    return c;
 }
 
 DownloadForm& FormFixture::create(ServerConfig server, const AccessCodeTable& table) {

@@ -41,6 +41,7 @@ struct FormFixture : FakeServiceSet {
     FakeOptionButton Option1_0, Option1_1;
     FakeTimer Timer1;
     FakeInternetTransfer Inet1;
+    FakeTaskbarButton taskbar;
 
     std::unique_ptr<DownloadForm> form;
 

@@ -34,6 +34,7 @@ TEST_F(StartDownloadTest, WithoutAnAcceptedCodeOnlyTheRefusalIsShown) {
     EXPECT_EQ(f.state().SourceUrl, sourceUrl);
     EXPECT_EQ(f.Inet1.calls, inetCalls);
     EXPECT_EQ(f.fs().calls, fsCalls);
+    EXPECT_TRUE(f.taskbar.shown.empty());
 }
 
 TEST_F(StartDownloadTest, IssuesTheRequestAndLeavesAnOlderInstallerInPlace) {
@@ -103,8 +104,13 @@ class StartFailureTest : public DownloadFixture,
 TEST_P(StartFailureTest, GivesTheWindowBackAtOnce) {
     f.fs().files[kDestination].bytes = "older installer";
     GetParam().arrange(f);
+    f.messages.whileOpen = [&] {
+        EXPECT_EQ(f.taskbar.shown,
+                  (std::vector<platform::TaskbarProgress>{{platform::TaskbarState::Error, 1000}}));
+    };
     f.form->Command1_Click();
 
+    EXPECT_EQ(f.taskbar.now(), platform::TaskbarProgress{});
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text, GetParam().description);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);

@@ -40,9 +40,11 @@ TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerI
     f.messages.whileOpen = [&] {
         EXPECT_FALSE(f.Timer1.isEnabled());
         EXPECT_FALSE(partialFileLeft());
+        EXPECT_EQ(f.taskbar.now().state, platform::TaskbarState::Error);
     };
 
     EXPECT_FALSE(raiseCompleted());
+    EXPECT_EQ(f.taskbar.now(), platform::TaskbarProgress{});
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text, c.description);
@@ -68,6 +70,7 @@ TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerI
     f.fs().failingClose.clear();
     f.fs().diskSpace.reset();
     f.form->Command1_Click();
+    EXPECT_EQ(f.taskbar.now().state, platform::TaskbarState::Normal);
     f.Inet1.failAfter.reset();
     f.Inet1.respond(body(5000));
     EXPECT_TRUE(raiseCompleted());

@@ -26,6 +26,7 @@ TEST_P(CompleteDownloadTest, SavesTheBodyWholeAndHandsItOver) {
         EXPECT_FALSE(f.Timer1.isEnabled());
         EXPECT_FALSE(f.Frame1.isVisible());
         EXPECT_EQ(bar().value(), 0.0f);
+        EXPECT_EQ(f.taskbar.now(), platform::TaskbarProgress{});
     };
 
     ASSERT_TRUE(raiseCompleted());
@@ -159,6 +160,7 @@ TEST_F(DownloadFixture, ClosingTheWindowMidTransferLeavesNothingHalfDone) {
     EXPECT_FALSE(raiseCompleted());
     EXPECT_EQ(f.Inet1.chunkCalls, 3);
     EXPECT_EQ(f.Inet1.cancels, 1);
+    EXPECT_EQ(f.taskbar.now(), platform::TaskbarProgress{});
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_FALSE(partialFileLeft());
     EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");

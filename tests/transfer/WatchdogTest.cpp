@@ -42,6 +42,11 @@ class WatchdogTest : public DownloadFixture {
         EXPECT_GE(f.Inet1.cancels, 1);
         EXPECT_FALSE(partialFileLeft());
         EXPECT_EQ(f.fs().files[kDestination].bytes, "older installer");
+        // The button showed the error with the message, and nothing once the
+        // program ended.
+        ASSERT_GE(f.taskbar.shown.size(), 2u);
+        EXPECT_EQ(f.taskbar.shown.end()[-2].state, platform::TaskbarState::Error);
+        EXPECT_EQ(f.taskbar.now(), platform::TaskbarProgress{});
     }
 };
 
