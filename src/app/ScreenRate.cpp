@@ -87,4 +87,22 @@ void RatedProgress::show() {
     show_(shown, newMaximum);
 }
 
+RatedTaskbar::RatedTaskbar(Show show, ScreenRateUpdate::RunTimer runTimer)
+    : show_(std::move(show)), update_([this] { apply(); }, std::move(runTimer)) {}
+
+void RatedTaskbar::show(const platform::TaskbarProgress& progress) {
+    wanted_ = progress;
+    update_.request();
+    if (progress.state != sent_.state) {
+        update_.flush();
+    }
+}
+
+void RatedTaskbar::apply() {
+    if (wanted_ != sent_) {
+        sent_ = wanted_;
+        show_(sent_);
+    }
+}
+
 }  // namespace quibrant

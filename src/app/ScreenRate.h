@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/Taskbar.h"
+
 namespace quibrant {
 
 // Applies a change to a control at most once per screen frame. A download
@@ -89,6 +91,27 @@ class RatedProgress {
     float maximum_ = 100;
     float value_ = 0;
     ShownProgress shown_{-1, -1};
+    Show show_;
+    ScreenRateUpdate update_;
+};
+
+// What the taskbar button shows, passed on at screen rate: a fast download
+// moves it a thousand times in a second, and each change is a message to
+// another process (the taskbar, the dock). A new state goes out at once,
+// since the program may end right after clearing the button.
+class RatedTaskbar {
+  public:
+    using Show = std::function<void(const platform::TaskbarProgress&)>;
+    RatedTaskbar(Show show, ScreenRateUpdate::RunTimer runTimer);
+
+    void show(const platform::TaskbarProgress& progress);
+    ScreenRateUpdate& update() { return update_; }
+
+  private:
+    void apply();
+
+    platform::TaskbarProgress wanted_;
+    platform::TaskbarProgress sent_;
     Show show_;
     ScreenRateUpdate update_;
 };

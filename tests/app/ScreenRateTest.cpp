@@ -98,5 +98,30 @@ TEST(ScreenRateTest, TheBarIsRedrawnOnlyWhenWhatItShowsChanges) {
     EXPECT_EQ(draws, (std::vector<std::pair<int, bool>>{{0, true}, {5, false}}));
 }
 
+// The taskbar hears a burst of progress once per tick, but a new state at
+// once: the program may end right after clearing the button.
+TEST(ScreenRateTest, TheTaskbarFoldsProgressButNotANewState) {
+    using platform::TaskbarProgress;
+    using platform::TaskbarState;
+    HandTimer timer;
+    std::vector<TaskbarProgress> sent;
+    RatedTaskbar taskbar([&sent](const TaskbarProgress& progress) { sent.push_back(progress); },
+                         timer.runner());
+    for (int done = 0; done <= 500; ++done) {
+        taskbar.show({TaskbarState::Normal, done});
+    }
+    EXPECT_EQ(sent, (std::vector<TaskbarProgress>{{TaskbarState::Normal, 0}}));
+    taskbar.update().onTimer();
+    EXPECT_EQ(sent.back(), (TaskbarProgress{TaskbarState::Normal, 500}));
+
+    taskbar.show({TaskbarState::Normal, 501});
+    taskbar.show({});
+    EXPECT_EQ(sent.back(), TaskbarProgress{});
+    // Nothing new is left for the tick, and the step before the end is not
+    // sent after it.
+    taskbar.update().onTimer();
+    EXPECT_EQ(sent.size(), 3u);
+}
+
 }  // namespace
 }  // namespace quibrant::test
