@@ -305,6 +305,18 @@ TEST_F(WindowTest, AButtonClickSeesTheCodeTypedLast) {
         EXPECT_GE(best, 4.5) << name;
         EXPECT_LT(best, quibrant::contrastRatio(0, back)) << name << ": not black, as enabled";
     }
+    // And the labels of the disabled inputs still read on the frame.
+    for (const char* name : {"Label1_0", "Label1_1", "Label1_3"}) {
+        const auto drawing = quibrant::test::drawingOf(f.control(name));
+        double best = 1;
+        for (int y = 0; y < drawing.height; ++y) {
+            for (int x = 0; x < drawing.width; ++x) {
+                best = std::max(best, quibrant::contrastRatio(drawing.at(x, y), quibrant::kFrameColor));
+            }
+        }
+        EXPECT_GE(best, 4.5) << name;
+        EXPECT_LT(best, quibrant::contrastRatio(0, quibrant::kFrameColor)) << name << ": not black";
+    }
 }
 
 // Run at 96 dots per inch and again at 144 (run-at-dpi.sh, which sets

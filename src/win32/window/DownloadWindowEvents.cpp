@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/FormLayout.h"
 #include "win32/window/DownloadWindow.h"
 #include "win32/window/Win32Controls.h"
 #include "win32/window/WindowControls.h"
@@ -241,7 +242,13 @@ LRESULT DownloadWindow::onControlColor(HDC dc, HWND control) {
         SetBkColor(dc, kOptionBackColor);
         return reinterpret_cast<LRESULT>(optionBrush_.get());
     }
-    // Labels and frame captions stand on the frame's grey.
+    // Labels and frame captions stand on the frame's grey. The label of a
+    // disabled input takes the shade the coloured buttons' captions follow,
+    // which still reads on that grey.
+    const Win32Label* label = controls_ ? controls_->label(control) : nullptr;
+    if (label != nullptr && !label->drawnEnabled()) {
+        SetTextColor(dc, disabledTextColor(kFrameColor));
+    }
     SetBkColor(dc, kFrameColor);
     return reinterpret_cast<LRESULT>(frameBrush_.get());
 }

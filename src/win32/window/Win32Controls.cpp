@@ -85,6 +85,10 @@ void ChildControl::applyEnabled() {
     EnableWindow(hwnd_, enabled_ && containerEnabled_ ? TRUE : FALSE);
 }
 
+void Win32Label::applyEnabled() {
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 Win32TextBox::Win32TextBox(HWND edit) : Win32Control(edit) {}
 
 std::string Win32TextBox::text() const {

@@ -66,13 +66,29 @@ class ChildControl {
     bool ownEnabled() const { return enabled_; }
     void setContainerEnabled(bool enabled);
 
+  protected:
+    bool effectivelyEnabled() const { return enabled_ && containerEnabled_; }
+
   private:
-    void applyEnabled();
+    virtual void applyEnabled();
 
     HWND hwnd_;
     bool visible_;
     bool enabled_ = true;
     bool containerEnabled_ = true;
+};
+
+// A label of a frame. It takes no input, so disabling its window would only
+// have the system draw it in a grey that vanishes on the frame's: it stays
+// enabled, and says how it is to be drawn instead.
+class Win32Label : public ChildControl {
+  public:
+    using ChildControl::ChildControl;
+    // Whether it is drawn as enabled (its frame is).
+    bool drawnEnabled() const { return effectivelyEnabled(); }
+
+  private:
+    void applyEnabled() override;
 };
 
 template <typename Base>

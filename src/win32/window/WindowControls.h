@@ -51,6 +51,16 @@ struct WindowControls {
                            &Picture1_1, &Option1_0, &Option1_1});
     }
 
+    // The label that `hwnd` is, or null.
+    const Win32Label* label(HWND hwnd) const {
+        for (const Win32Label* label : {&Label1_0, &Label1_1, &Label1_2, &Label1_3}) {
+            if (label->hwnd() == hwnd) {
+                return label;
+            }
+        }
+        return nullptr;
+    }
+
     Win32TextBox* box(int number) {
         Win32TextBox* boxes[] = {&Text1, &Text2, &Text3, &Text4};
         return number >= 1 && number <= 4 ? boxes[number - 1] : nullptr;
@@ -61,7 +71,7 @@ struct WindowControls {
     Win32Frame Frame1, Frame2;
     Win32Captioned Label2;
     // Labels the form never names; they follow their frame all the same.
-    ChildControl Label1_0, Label1_1, Label1_2, Label1_3;
+    Win32Label Label1_0, Label1_1, Label1_2, Label1_3;
     Win32ProgressBar ProgressBar1;
     Win32PictureBox Picture1_0, Picture1_1, Picture2;
     Win32OptionButton Option1_0, Option1_1;
