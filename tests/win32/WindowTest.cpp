@@ -311,7 +311,8 @@ TEST_F(WindowTest, AButtonClickSeesTheCodeTypedLast) {
         double best = 1;
         for (int y = 0; y < drawing.height; ++y) {
             for (int x = 0; x < drawing.width; ++x) {
-                best = std::max(best, quibrant::contrastRatio(drawing.at(x, y), quibrant::kFrameColor));
+                best = std::max(best,
+                                quibrant::contrastRatio(drawing.at(x, y), quibrant::kFrameColor));
             }
         }
         EXPECT_GE(best, 4.5) << name;
