@@ -127,6 +127,9 @@ void DownloadForm::CompleteDownload() {
         RunInstaller();
         return;
     }
+    // Nothing starts from here: the installer is let go before the user
+    // reads the message, so that the shortcut may start it meanwhile.
+    download_.takeCheckedInstaller().reset();
     CreateDesktopShortcut(controls_.Text2->text());
     services_.messages->show(kDownloaded, "", platform::MessageIcon::Information);
     services_.process->end();

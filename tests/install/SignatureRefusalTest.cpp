@@ -124,6 +124,22 @@ TEST(StartedInstallerTest, WhatStartsIsTheFileThatWasChecked) {
     }
 }
 
+// "Solo Descargar" starts nothing: the installer is let go before the user
+// reads the confirmation, so that the shortcut can start it meanwhile.
+TEST_F(DownloadFixture, OnlyDownloadingLetsTheInstallerGoBeforeTheMessage) {
+    f.shells.specialFolders["Desktop"] = "/home/user/Desktop";
+    f.signatures.holdFiles = true;
+    bool heldWhileTold = true;
+    f.messages.whileOpen = [&] {
+        heldWhileTold = f.signatures.held.size() != 1 || !f.signatures.held[0].expired();
+    };
+    f.form->Command2_Click();
+    f.Inet1.respond(body(3000));
+    ASSERT_TRUE(raiseCompleted());
+    EXPECT_EQ(f.messages.shown.back().text, "Archivo descargado correctamente");
+    EXPECT_FALSE(heldWhileTold);
+}
+
 class SoloInstalarTest : public ::testing::Test {
   protected:
     FormFixture f;

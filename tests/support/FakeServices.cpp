@@ -276,6 +276,7 @@ platform::SignatureReport FakeSignatureCheck::check(const std::string& path,
     if (holdFiles && answer.trusted()) {
         answer.held = std::make_shared<FakeCheckedFile>(
             path, fileSystems != nullptr ? &fileSystems->fs() : nullptr, replacedBeforeStart);
+        held.push_back(answer.held);
     }
     return answer;
 }

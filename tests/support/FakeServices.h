@@ -185,6 +185,8 @@ class FakeSignatureCheck : public platform::SignatureCheck {
     int replacedBeforeStart = 0;
     // Where held files are moved.
     FakeFileSystemFactory* fileSystems = nullptr;
+    // Every file it has held, so a test can see which are still held.
+    std::vector<std::weak_ptr<platform::CheckedFile>> held;
 
     platform::SignatureReport check(const std::string& path,
                                     const std::string& organisation) override;
