@@ -11,6 +11,7 @@
 #include "app/FormLayout.h"
 #include "qt/ControlAdapters.h"
 #include "qt/KeyPreview.h"
+#include "qt/LauncherEntry.h"
 #include "qt/Units.h"
 #include "qt/WindowLayout.h"
 
@@ -61,6 +62,7 @@ struct WindowControls {
     QtPictureBox Picture1_0, Picture1_1, Picture2;
     QtOptionButton Option1_0, Option1_1;
     QtTimer Timer1;
+    LauncherEntry taskbar;
 };
 
 DownloadWindow::DownloadWindow(const Services& services, platform::InternetTransfer& inet,
@@ -90,7 +92,9 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     // The code box is first in the focus order: it has the focus once the
     // window is active.
     layout_->Text4.setFocus(Qt::OtherFocusReason);
-    host_ = std::make_unique<WindowHost>(controlsOf(*controls_, inet), services, std::move(server));
+    Controls controls = controlsOf(*controls_, inet);
+    controls.taskbar = &controls_->taskbar;
+    host_ = std::make_unique<WindowHost>(controls, services, std::move(server));
 
     keyPreview_ = std::make_unique<KeyPreview>(
         *this, [this](std::uint32_t character) { return host_->keyPress(character); });
