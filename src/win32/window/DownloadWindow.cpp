@@ -56,8 +56,9 @@ DownloadWindow::DownloadWindow(HINSTANCE instance, const Services& services,
         // the window is active.
         savedFocus_ = control("Text4");
         live_ = true;
-        host_ =
-            std::make_unique<WindowHost>(controlsOf(*controls_, inet), services, std::move(server));
+        Controls controls = controlsOf(*controls_, inet);
+        controls.taskbar = &controls_->taskbar;
+        host_ = std::make_unique<WindowHost>(controls, services, std::move(server));
     } catch (...) {
         shutDown();
         throw;
@@ -151,6 +152,10 @@ void DownloadWindow::prepareControls(HINSTANCE instance) {
         tool.lpszText = text.data();
         SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+const Win32TaskbarButton& DownloadWindow::taskbar() const {
+    return controls_->taskbar;
 }
 
 HWND DownloadWindow::control(std::string_view name) const {

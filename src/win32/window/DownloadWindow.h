@@ -16,6 +16,7 @@
 namespace quibrant::win32 {
 
 struct WindowControls;
+class Win32TaskbarButton;
 
 // The program's window: the top-level window and its child controls and the
 // controls as the form sees them, with every user event passed to the window
@@ -38,6 +39,8 @@ class DownloadWindow {
     // or nullptr.
     HWND control(std::string_view name) const;
     quibrant::DownloadForm& form() { return host_->form(); }
+    // The window's button on the taskbar.
+    const Win32TaskbarButton& taskbar() const;
 
     // Runs the thread's message loop until the window is gone; returns the
     // exit code.

@@ -28,6 +28,10 @@ bool keyDown(int key) {
 }  // namespace
 
 LRESULT DownloadWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (controls_ && controls_->taskbar.announcesButton(message)) {
+        controls_->taskbar.onButtonCreated();
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND:
             if (lParam != 0) {
@@ -280,7 +284,7 @@ void DownloadWindow::onTimer(UINT_PTR id) {
         return;
     }
     static_cast<void>(c.Frame1.onTimer(id) || c.Frame2.onTimer(id) || c.Label2.onTimer(id) ||
-                      c.ProgressBar1.onTimer(id));
+                      c.ProgressBar1.onTimer(id) || c.taskbar.onTimer(id));
 }
 
 void DownloadWindow::onClose() {

@@ -7,17 +7,19 @@
 
 #include "app/DownloadForm.h"
 #include "win32/window/Win32Controls.h"
+#include "win32/window/Win32TaskbarButton.h"
 #include "win32/window/WindowLayout.h"
 
 namespace quibrant::win32 {
 
 // Ids of the window's timers: the form's watchdog, and the screen-rate
-// updates of the captions and the progress bar.
+// updates of the captions, the progress bar and the taskbar button.
 inline constexpr UINT_PTR kTimer1Id = 1;
 inline constexpr UINT_PTR kFrame1RateId = 2;
 inline constexpr UINT_PTR kFrame2RateId = 3;
 inline constexpr UINT_PTR kLabel2RateId = 4;
 inline constexpr UINT_PTR kProgressRateId = 5;
+inline constexpr UINT_PTR kTaskbarRateId = 6;
 
 // The form's view of the child windows, each in the state the layout built.
 struct WindowControls {
@@ -44,7 +46,8 @@ struct WindowControls {
           Command1(w.control("Command1")),
           Command2(w.control("Command2")),
           Command3(w.control("Command3")),
-          Timer1(window, kTimer1Id, kTimer1IntervalMs) {
+          Timer1(window, kTimer1Id, kTimer1IntervalMs),
+          taskbar(window, kTaskbarRateId) {
         Frame1.setMembers({&ProgressBar1});
         Frame2.setMembers({&Label1_3, &Text4, &Command1, &Command2, &Label1_2, &Text3, &Label1_0,
                            &Text1, &Label1_1, &Text2, &Label2, &Picture1_0, &Command3, &Picture2,
@@ -77,6 +80,7 @@ struct WindowControls {
     Win32OptionButton Option1_0, Option1_1;
     ChildControl Command1, Command2, Command3;
     Win32Timer Timer1;
+    Win32TaskbarButton taskbar;
 };
 
 }  // namespace quibrant::win32
