@@ -51,9 +51,13 @@ std::string codesCell(const std::vector<std::string>& codes) {
     return cell;
 }
 
-std::string verdictCell(const TargetOutcome& outcome) {
+}  // namespace
+
+std::string verdictText(const TargetOutcome& outcome) {
     return outcome.accepted() ? kAccepted : kRefusedPrefix + cleanText(outcome.reason);
 }
+
+namespace {
 
 std::string jsonString(const std::string& text) {
     std::string quoted = "\"";
@@ -151,7 +155,7 @@ void writeTable(std::ostream& out, const std::vector<TargetOutcome>& outcomes) {
                         outcome.status != 0 ? std::to_string(outcome.status) : kUnknown,
                         outcome.size >= 0 ? std::to_string(outcome.size) : kUnknown,
                         outcome.signer.empty() ? kUnknown : cleanText(outcome.signer),
-                        verdictCell(outcome)});
+                        verdictText(outcome)});
         accepted += outcome.accepted() ? 1 : 0;
     }
     std::array<std::size_t, 6> widths{};

@@ -20,6 +20,10 @@ void writeTable(std::ostream& out, const std::vector<TargetOutcome>& outcomes);
 void writeJson(std::ostream& out, const std::string& server, const std::string& expectedSigner,
                const std::vector<TargetOutcome>& outcomes);
 
+// The verdict on one target as the vendor reads it: "aceptado", or
+// "rechazado: " and why.
+std::string verdictText(const TargetOutcome& outcome);
+
 // `text` as valid UTF-8 without control characters: line breaks and tabs
 // become spaces, other control characters and bytes that are no UTF-8 "?".
 std::string cleanText(const std::string& text);

@@ -35,8 +35,6 @@ constexpr const char* kCannotWrite = "quibrant-comprobar: no se pudo escribir el
 constexpr const char* kInterruptedText =
     "quibrant-comprobar: comprobación interrumpida; no se ha escrito ningún resultado.\n";
 constexpr const char* kWorkFolderPattern = "/quibrant-comprobar-XXXXXX";
-constexpr const char* kAccepted = "aceptado";
-constexpr const char* kRefusedPrefix = "rechazado: ";
 // Back to the start of the line, and the rest of it cleared.
 constexpr const char* kRedrawLine = "\r\033[K";
 
@@ -106,8 +104,7 @@ int runMirrorCheck(const std::vector<std::string>& arguments, const CheckSetup& 
             break;
         }
         const TargetOutcome& outcome = outcomes.back();
-        err << (errIsTerminal ? kRedrawLine : "") << name << ": "
-            << (outcome.accepted() ? kAccepted : kRefusedPrefix + cleanText(outcome.reason))
+        err << (errIsTerminal ? kRedrawLine : "") << name << ": " << verdictText(outcome)
             << std::endl;
     }
 
