@@ -3,7 +3,6 @@
 #include <openssl/ssl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <new>
 
 #include "platform/Text.h"

@@ -75,6 +75,7 @@ bool Download::receive(const FileCheck& check) {
     std::shared_ptr<platform::CheckedFile> checked;
     try {
         checked = check(partialPath_, written_.get());
+        written_.reset();
     } catch (const platform::Failure&) {
         removePartialFile();
         throw;
@@ -131,6 +132,7 @@ void Download::receiveBody(std::int32_t contentLength, std::uint32_t generation)
 
 void Download::discard() {
     halt();
+    written_.reset();
     checkedInstaller_.reset();
     inet_.Cancel();
     removePartialFile();
