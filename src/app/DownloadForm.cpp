@@ -44,8 +44,8 @@ void DownloadForm::Form_Load() {
     controls_.window->setCaption(kWindowCaption);
 
     // The open padlock sits exactly on the closed one; only one of them shows.
-    platform::PictureBox& closedLock = *controls_.Picture1[0];
-    platform::PictureBox& openLock = *controls_.Picture1[1];
+    platform::PictureBox& closedLock = *controls_.Picture1_0;
+    platform::PictureBox& openLock = *controls_.Picture1_1;
     openLock.move(openLock.left(), closedLock.top());
     openLock.move(closedLock.left(), openLock.top());
 
@@ -147,12 +147,12 @@ void DownloadForm::Picture1_Click(std::int16_t /*Index*/) {
     // Acts on the mask, not on the picture shown: a download masks the code
     // again without touching the pictures.
     if (controls_.Text4->passwordChar() == kPasswordChar) {
-        controls_.Picture1[1]->setVisible(true);
-        controls_.Picture1[0]->setVisible(false);
+        controls_.Picture1_1->setVisible(true);
+        controls_.Picture1_0->setVisible(false);
         controls_.Text4->setPasswordChar("");
     } else {
-        controls_.Picture1[0]->setVisible(true);
-        controls_.Picture1[1]->setVisible(false);
+        controls_.Picture1_0->setVisible(true);
+        controls_.Picture1_1->setVisible(false);
         controls_.Text4->setPasswordChar(kPasswordChar);
     }
     controls_.Text4->setFocus();
@@ -179,7 +179,7 @@ void DownloadForm::Picture2_Click(std::int16_t Index) {
 }
 
 void DownloadForm::selectOption1(std::int16_t index) {
-    controls_.Option1[static_cast<std::size_t>(index)]->setValue(true);
+    controls_.Option1(index)->setValue(true);
     Option1_Click(index);
 }
 

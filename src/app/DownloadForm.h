@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
+#include "app/ControlTable.h"
 #include "app/FormState.h"
 #include "app/TaskbarMirror.h"
 #include "platform/Clock.h"
@@ -26,44 +26,34 @@ namespace quibrant {
 // The program's name, shown by every message box that has no title of its own.
 inline constexpr const char* kAppTitle = "Quibrant Descarga";
 
-// The window's controls, owned by the toolkit adapter.
+// The window's controls, owned by the toolkit adapter: one member per row of
+// the control table, named as the row ("Text4", "Picture1_0"), and the
+// controls that are not in the window's layout.
 struct Controls {
     platform::Window* window = nullptr;
-    platform::TextBox* Text1 = nullptr;  // "Fichero Origen"
-    platform::TextBox* Text2 = nullptr;  // "Fichero Destino"
-    platform::TextBox* Text3 = nullptr;  // "Carpeta Origen", hidden
-    platform::TextBox* Text4 = nullptr;  // "Contraseña"
-    platform::Captioned* Frame1 = nullptr;
-    platform::Captioned* Frame2 = nullptr;
-    platform::Captioned* Label2 = nullptr;
-    platform::ProgressBarView* ProgressBar1 = nullptr;
-    std::array<platform::PictureBox*, 2> Picture1{};
-    platform::PictureBox* Picture2 = nullptr;
-    std::array<platform::OptionButton*, 2> Option1{};
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_CONTROL_VIEW_MEMBER)
     platform::Timer* Timer1 = nullptr;
     platform::InternetTransfer* Inet1 = nullptr;
     // The window's button on the taskbar, which the window sets itself; null
     // when it has none.
     platform::TaskbarButton* taskbar = nullptr;
+
+    // The server option of that index (0 or 1).
+    platform::OptionButton* Option1(std::int16_t Index) const {
+        return Index == 0 ? Option1_0 : Option1_1;
+    }
 };
 
 // The controls of a set of adapters whose members carry the controls' names
-// (Text1 ... Option1_1), as every toolkit's window and the tests' fakes do.
+// (Text1 ... Option1_1) and the timer's, as every toolkit's window and the
+// tests' fakes do.
 template <typename Adapters>
 Controls controlsOf(Adapters& a, platform::InternetTransfer& inet) {
     Controls c;
     c.window = &a.window;
-    c.Text1 = &a.Text1;
-    c.Text2 = &a.Text2;
-    c.Text3 = &a.Text3;
-    c.Text4 = &a.Text4;
-    c.Frame1 = &a.Frame1;
-    c.Frame2 = &a.Frame2;
-    c.Label2 = &a.Label2;
-    c.ProgressBar1 = &a.ProgressBar1;
-    c.Picture1 = {&a.Picture1_0, &a.Picture1_1};
-    c.Picture2 = &a.Picture2;
-    c.Option1 = {&a.Option1_0, &a.Option1_1};
+#define QUIBRANT_CONTROL_OF(name, ...) c.name = &a.name;
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_CONTROL_OF)
+#undef QUIBRANT_CONTROL_OF
     c.Timer1 = &a.Timer1;
     c.Inet1 = &inet;
     return c;

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ControlTable.h"
 #include "platform/Controls.h"
 
 namespace quibrant {
@@ -10,9 +11,6 @@ namespace quibrant {
 // The window's controls as the form defines them, whatever toolkit shows
 // them: where each stands, what it shows, its colour and where the focus
 // visits it. Places are in twips (1440 to the inch) inside the container.
-
-// What a control is, and so which widget shows it.
-enum class ControlKind { Frame, Label, TextBox, Option, Picture, Command, Progress };
 
 struct ControlDef {
     const char* name;
@@ -31,15 +29,9 @@ struct ControlDef {
     platform::Color backColor;
 };
 
-// The window's client area, its colour and the colours the controls share.
+// The window's client area.
 inline constexpr int kClientWidth = 9765;
 inline constexpr int kClientHeight = 2640;
-inline constexpr platform::Color kWindowColor = 0xE0E0E0;
-inline constexpr platform::Color kFrameColor = 0xC0C0C0;
-inline constexpr platform::Color kOptionBackColor = 0x808080;
-inline constexpr platform::Color kOptionTextColor = 0x404040;
-// The system's window colour, which text boxes keep until first coloured.
-inline constexpr platform::Color kSystemWindowColor = 0x80000005;
 
 // The colour a disabled button's caption is drawn in on the button's own
 // colour: the lightest shade of that colour that still reads on it (a
@@ -51,20 +43,13 @@ platform::Color disabledTextColor(platform::Color background);
 // from 1 (the same light) to 21 (black on white).
 double contrastRatio(platform::Color a, platform::Color b);
 
-// The character that masks the access code.
-inline constexpr const char* kPasswordChar = "*";
-
 // The watchdog's timer ticks twice a second.
 inline constexpr int kTimer1IntervalMs = 500;
 
-// Captions the form starts with; the windows show them until it replaces them.
-inline constexpr const char* kFrame1Caption = "Pravelda";
-inline constexpr const char* kLabel2Caption = "Stat";
+// The folder picture's tool tip.
 inline constexpr const char* kFolderToolTip = "Carpeta fichero temporales.";
 
-// Every control, in the order in which a window stacks them inside their
-// container: boxes above the labels that reach under them, each label just
-// before the box it names (the order in which screen readers pair them).
+// Every control, as the control table lists them.
 const std::vector<ControlDef>& formControls();
 
 // The controls that can take the focus, in the order the focus visits them.

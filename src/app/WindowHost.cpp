@@ -1,6 +1,5 @@
 #include "app/WindowHost.h"
 
-#include <array>
 #include <limits>
 #include <utility>
 
@@ -12,49 +11,44 @@ namespace {
 
 using Handler = void (DownloadForm::*)();
 
-constexpr std::array<std::string_view, 4> kTextBoxes = {"Text1", "Text2", "Text3", "Text4"};
-constexpr std::array<Handler, 4> kGotFocus = {
-    &DownloadForm::Text1_GotFocus, &DownloadForm::Text2_GotFocus, &DownloadForm::Text3_GotFocus,
-    &DownloadForm::Text4_GotFocus};
-constexpr std::array<Handler, 4> kLostFocus = {
-    &DownloadForm::Text1_LostFocus, &DownloadForm::Text2_LostFocus, &DownloadForm::Text3_LostFocus,
-    &DownloadForm::Text4_LostFocus};
+// What the form runs when a text box gains or loses the focus.
+struct FocusHandlers {
+    std::string_view box;
+    Handler gotFocus;
+    Handler lostFocus;
+};
 
-// Box 1 to 4 by the control's name; 0 for any other control.
-int boxNumber(std::string_view control) {
-    for (std::size_t i = 0; i < kTextBoxes.size(); ++i) {
-        if (control == kTextBoxes[i]) {
-            return static_cast<int>(i + 1);
+// One row per text box of the control table; no other kind of control tells
+// the form of its focus.
+#define QUIBRANT_FOCUS_TextBox(name) \
+    FocusHandlers{#name, &DownloadForm::name##_GotFocus, &DownloadForm::name##_LostFocus},
+#define QUIBRANT_FOCUS_Frame(name)
+#define QUIBRANT_FOCUS_Label(name)
+#define QUIBRANT_FOCUS_Option(name)
+#define QUIBRANT_FOCUS_Picture(name)
+#define QUIBRANT_FOCUS_Command(name)
+#define QUIBRANT_FOCUS_Progress(name)
+#define QUIBRANT_FOCUS_ROW(name, kind, ...) QUIBRANT_FOCUS_##kind(name)
+constexpr FocusHandlers kFocusHandlers[] = {QUIBRANT_FORM_CONTROLS(QUIBRANT_FOCUS_ROW)};
+
+// The focus handlers of the text box of that name; nullptr for any other control.
+const FocusHandlers* focusHandlersOf(std::string_view control) {
+    for (const FocusHandlers& handlers : kFocusHandlers) {
+        if (handlers.box == control) {
+            return &handlers;
         }
     }
-    return 0;
-}
-
-Handler handlerOf(const std::array<Handler, 4>& handlers, int box) {
-    return handlers[static_cast<std::size_t>(box - 1)];
+    return nullptr;
 }
 
 // The form's control of that name; nullptr for one the form does not name.
 platform::Control* controlNamed(const Controls& c, std::string_view name) {
-    const std::pair<std::string_view, platform::Control*> named[] = {
-        {"Text1", c.Text1},
-        {"Text2", c.Text2},
-        {"Text3", c.Text3},
-        {"Text4", c.Text4},
-        {"Frame1", c.Frame1},
-        {"Frame2", c.Frame2},
-        {"Label2", c.Label2},
-        {"ProgressBar1", c.ProgressBar1},
-        {"Picture1_0", c.Picture1[0]},
-        {"Picture1_1", c.Picture1[1]},
-        {"Picture2_0", c.Picture2},
-        {"Option1_0", c.Option1[0]},
-        {"Option1_1", c.Option1[1]}};
-    for (const auto& [controlName, control] : named) {
-        if (name == controlName) {
-            return control;
-        }
+#define QUIBRANT_CONTROL_NAMED(controlName, ...) \
+    if (name == #controlName) {                  \
+        return c.controlName;                    \
     }
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_CONTROL_NAMED)
+#undef QUIBRANT_CONTROL_NAMED
     return nullptr;
 }
 
@@ -112,21 +106,23 @@ void WindowHost::activate() {
 }
 
 void WindowHost::click(std::string_view control) {
-    DownloadForm& f = *form_;
-    if (control == "Command1") {
-        run([&f] { f.Command1_Click(); });
-    } else if (control == "Command2") {
-        run([&f] { f.Command2_Click(); });
-    } else if (control == "Command3") {
-        run([&f] { f.Command3_Click(); });
-    } else if (control == "Picture1_0" || control == "Picture1_1") {
-        const std::int16_t Index = control == "Picture1_0" ? 0 : 1;
-        run([&f, Index] { f.Picture1_Click(Index); });
-    } else if (control == "Picture2_0") {
-        run([&f] { f.Picture2_Click(0); });
-    } else if (control == "Option1_0" || control == "Option1_1") {
-        selectOption(control == "Option1_0" ? 0 : 1);
+    // What each control's click runs, as the control table says.
+#define NoClick
+#define Click(handler) run([this] { form_->handler(); })
+#define ClickIndex(handler, index) run([this] { form_->handler(index); })
+#define SelectOption(index) selectOption(index)
+#define QUIBRANT_CLICK(name, kind, container, left, top, width, height, caption, mask, visible, \
+                       tabIndex, backColor, click)                                              \
+    if (control == #name) {                                                                     \
+        click;                                                                                  \
+        return;                                                                                 \
     }
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_CLICK)
+#undef QUIBRANT_CLICK
+#undef SelectOption
+#undef ClickIndex
+#undef Click
+#undef NoClick
 }
 
 void WindowHost::selectOption(std::int16_t index) {
@@ -136,8 +132,13 @@ void WindowHost::selectOption(std::int16_t index) {
     if (closed_) {
         return;
     }
-    controls_.Option1[0]->setValue(index == 0);
-    controls_.Option1[1]->setValue(index == 1);
+    std::int16_t option = 0;
+    for (const ControlDef& def : formControls()) {
+        if (def.kind == ControlKind::Option) {
+            static_cast<platform::OptionButton*>(controlNamed(controls_, def.name))
+                ->setValue(option++ == index);
+        }
+    }
     run([this, index] { form_->Option1_Click(index); });
 }
 
@@ -147,27 +148,24 @@ void WindowHost::selectOption(std::int16_t index) {
 // from one box to another reports the old box's loss first, even when the
 // toolkit reports it late or not at all.
 void WindowHost::focusGained(std::string_view control) {
-    const int box = boxNumber(control);
-    if (box == 0 || box == focusedBox_ || closed_) {
+    const FocusHandlers* box = focusHandlersOf(control);
+    if (box == nullptr || box->box == focusedBox_ || closed_) {
         return;
     }
-    if (focusedBox_ != 0) {
-        const Handler lost = handlerOf(kLostFocus, std::exchange(focusedBox_, 0));
-        run([this, lost] { (form_.get()->*lost)(); });
+    if (const FocusHandlers* previous = focusHandlersOf(std::exchange(focusedBox_, {}))) {
+        run([this, lost = previous->lostFocus] { (form_.get()->*lost)(); });
     }
-    focusedBox_ = box;
-    const Handler got = handlerOf(kGotFocus, box);
-    run([this, got] { (form_.get()->*got)(); });
+    focusedBox_ = box->box;
+    run([this, got = box->gotFocus] { (form_.get()->*got)(); });
 }
 
 void WindowHost::focusLost(std::string_view control, bool withinWindow) {
-    const int box = boxNumber(control);
-    if (!withinWindow || box == 0 || box != focusedBox_ || closed_) {
+    const FocusHandlers* box = focusHandlersOf(control);
+    if (!withinWindow || box == nullptr || box->box != focusedBox_ || closed_) {
         return;
     }
-    focusedBox_ = 0;
-    const Handler lost = handlerOf(kLostFocus, box);
-    run([this, lost] { (form_.get()->*lost)(); });
+    focusedBox_ = {};
+    run([this, lost = box->lostFocus] { (form_.get()->*lost)(); });
 }
 
 std::uint32_t WindowHost::keyPress(std::uint32_t character) {

@@ -83,8 +83,8 @@ class WindowHost {
     Services services_;
     RoundCountingWindow window_;
     std::unique_ptr<DownloadForm> form_;
-    // The text box (1 to 4) the form last saw take the focus, 0 for none.
-    int focusedBox_ = 0;
+    // The text box the form last saw take the focus, "" for none.
+    std::string_view focusedBox_;
     bool activated_ = false;
     bool closed_ = false;
 };

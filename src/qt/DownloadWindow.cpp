@@ -5,6 +5,10 @@
 #include <QFocusEvent>
 #include <QFont>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
 #include <QPalette>
 #include <utility>
 
@@ -26,43 +30,74 @@ constexpr platform::Color kDisabledTextColor = 0x808080;
 constexpr int kFontPixelSize = 11;
 constexpr const char* kWindowIcon = ":/artwork/quibrant-descarga.xpm";
 
-QtCaptioned::Show showOnFrame(CaptionFrame& frame) {
-    return [&frame](const QString& caption) { frame.setCaption(caption); };
-}
+// The adapter through which the form drives a control of each kind.
+template <ControlKind>
+struct AdapterOf;
+template <>
+struct AdapterOf<ControlKind::Frame> {
+    using type = QtCaptioned;
+};
+template <>
+struct AdapterOf<ControlKind::Label> {
+    using type = QtCaptioned;
+};
+template <>
+struct AdapterOf<ControlKind::TextBox> {
+    using type = QtTextBox;
+};
+template <>
+struct AdapterOf<ControlKind::Option> {
+    using type = QtOptionButton;
+};
+template <>
+struct AdapterOf<ControlKind::Picture> {
+    using type = QtPictureBox;
+};
+template <>
+struct AdapterOf<ControlKind::Command> {
+    using type = WidgetControl<platform::Control>;
+};
+template <>
+struct AdapterOf<ControlKind::Progress> {
+    using type = QtProgressBar;
+};
 
-QtCaptioned::Show showOnLabel(QLabel& label) {
-    return [&label](const QString& caption) { label.setText(caption); };
+// The adapter over the widget the layout made for the control of that name.
+template <ControlKind kind>
+typename AdapterOf<kind>::type adapterOf(const WindowLayout& w, const char* name) {
+    if constexpr (kind == ControlKind::Frame) {
+        auto& frame = w.widget<CaptionFrame>(name);
+        return QtCaptioned(frame, [&frame](const QString& caption) { frame.setCaption(caption); });
+    } else if constexpr (kind == ControlKind::Label) {
+        auto& label = w.widget<QLabel>(name);
+        return QtCaptioned(label, [&label](const QString& caption) { label.setText(caption); });
+    } else if constexpr (kind == ControlKind::TextBox) {
+        return QtTextBox(w.widget<QLineEdit>(name));
+    } else if constexpr (kind == ControlKind::Option) {
+        return QtOptionButton(w.widget<QRadioButton>(name));
+    } else if constexpr (kind == ControlKind::Progress) {
+        return QtProgressBar(w.widget<QProgressBar>(name));
+    } else {
+        return typename AdapterOf<kind>::type(w.widget(name));
+    }
 }
 
 }  // namespace
 
 // The form's view of the widgets, each in the state the layout built.
 struct WindowControls {
-    WindowControls(QWidget& widget, WindowLayout& w, std::function<void()> tick)
-        : window(widget),
-          Text1(w.Text1),
-          Text2(w.Text2),
-          Text3(w.Text3),
-          Text4(w.Text4),
-          Frame1(w.Frame1, showOnFrame(w.Frame1)),
-          Frame2(w.Frame2, showOnFrame(w.Frame2)),
-          Label2(w.Label2, showOnLabel(w.Label2)),
-          ProgressBar1(w.ProgressBar1),
-          Picture1_0(w.Picture1_0),
-          Picture1_1(w.Picture1_1),
-          Picture2(w.Picture2),
-          Option1_0(w.Option1_0),
-          Option1_1(w.Option1_1),
-          Timer1(kTimer1IntervalMs, std::move(tick)) {}
+#define QUIBRANT_QT_ADAPTER(name, kind, ...) \
+    AdapterOf<ControlKind::kind>::type name = adapterOf<ControlKind::kind>(layout, #name);
+
+    WindowControls(QWidget& widget, const WindowLayout& layout, std::function<void()> tick)
+        : window(widget), Timer1(kTimer1IntervalMs, std::move(tick)), layout(layout) {}
 
     QtWindow window;
-    QtTextBox Text1, Text2, Text3, Text4;
-    QtCaptioned Frame1, Frame2, Label2;
-    QtProgressBar ProgressBar1;
-    QtPictureBox Picture1_0, Picture1_1, Picture2;
-    QtOptionButton Option1_0, Option1_1;
     QtTimer Timer1;
     LauncherEntry taskbar;
+    const WindowLayout& layout;
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_QT_ADAPTER)
+#undef QUIBRANT_QT_ADAPTER
 };
 
 DownloadWindow::DownloadWindow(const Services& services, platform::InternetTransfer& inet,
@@ -91,14 +126,14 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
     controls_ = std::make_unique<WindowControls>(*this, *layout_, [this] { host_->tick(); });
     // The code box is first in the focus order: it has the focus once the
     // window is active.
-    layout_->Text4.setFocus(Qt::OtherFocusReason);
+    layout_->widget("Text4").setFocus(Qt::OtherFocusReason);
     Controls controls = controlsOf(*controls_, inet);
     controls.taskbar = &controls_->taskbar;
     host_ = std::make_unique<WindowHost>(controls, services, std::move(server));
 
     keyPreview_ = std::make_unique<KeyPreview>(
         *this, [this](std::uint32_t character) { return host_->keyPress(character); });
-    for (QLineEdit* box : {&layout_->Text1, &layout_->Text2, &layout_->Text3, &layout_->Text4}) {
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
         box->installEventFilter(this);
     }
     connectClicks();
@@ -106,7 +141,7 @@ DownloadWindow::DownloadWindow(const Services& services, platform::InternetTrans
 
 DownloadWindow::~DownloadWindow() {
     // Widgets that go away may pass the focus around; the form is gone first.
-    for (QLineEdit* box : {&layout_->Text1, &layout_->Text2, &layout_->Text3, &layout_->Text4}) {
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
         box->removeEventFilter(this);
     }
 }

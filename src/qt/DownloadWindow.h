@@ -10,7 +10,7 @@
 
 namespace quibrant::qt {
 
-struct WindowLayout;
+class WindowLayout;
 struct WindowControls;
 class KeyPreview;
 

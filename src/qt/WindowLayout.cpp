@@ -1,7 +1,13 @@
 #include "qt/WindowLayout.h"
 
 #include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <stdexcept>
+#include <string>
 
 #include "platform/Controls.h"
 #include "qt/Units.h"
@@ -10,37 +16,76 @@ namespace quibrant::qt {
 
 namespace {
 
-// Screen readers read "Solo Instalar": the caption's spaces only lay it out.
-constexpr const char* kCommand3Name = "Solo Instalar";
-
-// A picture compiled in with the program's artwork.
-QPixmap artwork(const char* file) {
-    return QPixmap(QStringLiteral(":/artwork/") + QString::fromLatin1(file));
+// The artwork each picture shows, compiled in with the program.
+QPixmap artworkOf(std::string_view picture) {
+    const std::pair<std::string_view, const char*> artwork[] = {
+        {"Picture1_0", "padlock-closed.xpm"},
+        {"Picture1_1", "padlock-open.xpm"},
+        {"Picture2_0", "folder-arrows.xpm"}};
+    for (const auto& [name, file] : artwork) {
+        if (name == picture) {
+            return QPixmap(QStringLiteral(":/artwork/") + QString::fromLatin1(file));
+        }
+    }
+    return {};
 }
 
-const ControlDef& control(const char* name) {
-    return *formControl(name);
+QString captionOf(const ControlDef& def) {
+    return QString::fromUtf8(def.caption);
 }
 
-QString captionOf(const char* name) {
-    return QString::fromUtf8(control(name).caption);
+void setColors(QWidget& widget, platform::Color back, platform::Color text) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, toQColor(back));
+    palette.setColor(QPalette::WindowText, toQColor(text));
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
 }
 
-QColor colorOf(const char* name) {
-    return toQColor(control(name).backColor);
-}
-
-// Each widget at its place, shown or hidden as the window starts.
-void place(QWidget& widget, const char* name) {
-    const ControlDef& def = control(name);
-    widget.setObjectName(QString::fromLatin1(name));
-    widget.setGeometry(pixelRect(def.left, def.top, def.width, def.height));
-    widget.setVisible(def.visible);
-}
-
-void setLabel(QLabel& label, const char* name) {
-    label.setText(captionOf(name));
-    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+// The widget that shows a control of the row's kind, dressed as the row says.
+std::unique_ptr<QWidget> widgetFor(const ControlDef& def, QWidget& parent,
+                                   AsteriskMaskStyle& codeMask) {
+    switch (def.kind) {
+        case ControlKind::Frame:
+            return std::make_unique<CaptionFrame>(toQColor(def.backColor), &parent);
+        case ControlKind::Label: {
+            auto label = std::make_unique<QLabel>(captionOf(def), &parent);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::TextBox: {
+            auto box = std::make_unique<QLineEdit>(&parent);
+            if (*def.passwordChar != '\0') {
+                box->setStyle(&codeMask);
+            }
+            return box;
+        }
+        case ControlKind::Option: {
+            auto option = std::make_unique<QRadioButton>(captionOf(def), &parent);
+            setColors(*option, def.backColor, kOptionTextColor);
+            return option;
+        }
+        case ControlKind::Picture: {
+            auto picture = std::make_unique<PictureButton>(artworkOf(def.name), &parent);
+            picture->setAccessibleName(captionOf(def));
+            return picture;
+        }
+        case ControlKind::Command: {
+            auto button =
+                std::make_unique<ColorButton>(captionOf(def), toQColor(def.backColor), &parent);
+            // Screen readers read the words: the caption's spaces only lay it out.
+            button->setAccessibleName(captionOf(def).simplified());
+            return button;
+        }
+        case ControlKind::Progress: {
+            auto bar = std::make_unique<QProgressBar>(&parent);
+            bar->setTextVisible(false);
+            bar->setFocusPolicy(Qt::NoFocus);
+            bar->setAccessibleName(captionOf(def));
+            return bar;
+        }
+    }
+    throw std::logic_error("a control of no known kind");
 }
 
 // An input takes its accessible name from the label in front of it, and the
@@ -67,92 +112,61 @@ void fitBefore(QLabel& label, const QWidget& next) {
     label.setFont(font);
 }
 
-void setColors(QWidget& widget, platform::Color back, platform::Color text) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, toQColor(back));
-    palette.setColor(QPalette::WindowText, toQColor(text));
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
-
-void setPicture(PictureButton& picture) {
-    picture.setAccessibleName(captionOf(picture.objectName().toLatin1().constData()));
-}
-
 }  // namespace
 
-WindowLayout::WindowLayout(QWidget& window)
-    : Frame2(toQColor(kFrameColor), &window),
-      Label1_2(&Frame2),
-      Text3(&Frame2),
-      Option1_0(captionOf("Option1_0"), &Frame2),
-      Option1_1(captionOf("Option1_1"), &Frame2),
-      Label1_0(&Frame2),
-      Text1(&Frame2),
-      Label1_1(&Frame2),
-      Text2(&Frame2),
-      Picture2(artwork("folder-arrows.xpm"), &Frame2),
-      Label1_3(&Frame2),
-      Text4(&Frame2),
-      Picture1_0(artwork("padlock-closed.xpm"), &Frame2),
-      Picture1_1(artwork("padlock-open.xpm"), &Frame2),
-      Command1(captionOf("Command1"), colorOf("Command1"), &Frame2),
-      Command2(captionOf("Command2"), colorOf("Command2"), &Frame2),
-      Command3(captionOf("Command3"), colorOf("Command3"), &Frame2),
-      Label2(&Frame2),
-      Frame1(toQColor(kFrameColor), &window),
-      ProgressBar1(&Frame1) {
-    const std::pair<QWidget*, const char*> widgets[] = {
-        {&Frame2, "Frame2"},         {&Frame1, "Frame1"},     {&ProgressBar1, "ProgressBar1"},
-        {&Label1_2, "Label1_2"},     {&Text3, "Text3"},       {&Option1_0, "Option1_0"},
-        {&Option1_1, "Option1_1"},   {&Label1_0, "Label1_0"}, {&Text1, "Text1"},
-        {&Label1_1, "Label1_1"},     {&Text2, "Text2"},       {&Picture2, "Picture2_0"},
-        {&Label1_3, "Label1_3"},     {&Text4, "Text4"},       {&Picture1_0, "Picture1_0"},
-        {&Picture1_1, "Picture1_1"}, {&Command1, "Command1"}, {&Command2, "Command2"},
-        {&Command3, "Command3"},     {&Label2, "Label2"}};
-    for (const auto& [widget, name] : widgets) {
-        place(*widget, name);
+WindowLayout::WindowLayout(QWidget& window) {
+    for (const ControlDef& def : formControls()) {
+        QWidget& parent = def.container != nullptr ? find(def.container) : window;
+        std::unique_ptr<QWidget> widget = widgetFor(def, parent, codeMask_);
+        widget->setObjectName(QString::fromLatin1(def.name));
+        widget->setGeometry(pixelRect(def.left, def.top, def.width, def.height));
+        widget->setVisible(def.visible);
+        widgets_.emplace_back(&def, std::move(widget));
     }
     labelInputs();
-    dressControls();
-    orderFocus(window);
+    widget<QWidget>("Picture2_0").setToolTip(QString::fromUtf8(kFolderToolTip));
+    orderFocus();
 }
 
-void WindowLayout::labelInputs() {
-    const std::pair<QLabel*, QLineEdit*> pairs[] = {
-        {&Label1_2, &Text3}, {&Label1_0, &Text1}, {&Label1_1, &Text2}, {&Label1_3, &Text4}};
-    for (const auto& [label, input] : pairs) {
-        setLabel(*label, label->objectName().toLatin1().constData());
-        labelInput(*label, *input);
-        fitBefore(*label, *input);
+WindowLayout::~WindowLayout() {
+    // What a container holds goes before the container.
+    while (!widgets_.empty()) {
+        widgets_.pop_back();
     }
-    Label2.setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void WindowLayout::dressControls() {
-    Text4.setStyle(&codeMask);
-    setColors(Option1_0, kOptionBackColor, kOptionTextColor);
-    setColors(Option1_1, kOptionBackColor, kOptionTextColor);
-    setPicture(Picture1_0);
-    setPicture(Picture1_1);
-    setPicture(Picture2);
-    Picture2.setToolTip(QString::fromUtf8(kFolderToolTip));
-    Command3.setAccessibleName(QString::fromUtf8(kCommand3Name));
-    ProgressBar1.setTextVisible(false);
-    ProgressBar1.setFocusPolicy(Qt::NoFocus);
-    ProgressBar1.setAccessibleName(captionOf("ProgressBar1"));
+QWidget& WindowLayout::find(std::string_view name) const {
+    for (const auto& [def, widget] : widgets_) {
+        if (name == def->name) {
+            return *widget;
+        }
+    }
+    throw std::logic_error("no control named " + std::string(name));
+}
+
+// Each label just before a text box names that box.
+void WindowLayout::labelInputs() {
+    for (std::size_t i = 0; i + 1 < widgets_.size(); ++i) {
+        const auto& [def, widget] = widgets_[i];
+        const auto& [nextDef, next] = widgets_[i + 1];
+        if (def->kind == ControlKind::Label && nextDef->kind == ControlKind::TextBox) {
+            auto& label = static_cast<QLabel&>(*widget);
+            labelInput(label, *next);
+            fitBefore(label, *next);
+        }
+    }
 }
 
 // Focus order of the controls that can take the focus; hidden ones are
 // passed over while hidden.
-void WindowLayout::orderFocus(QWidget& window) {
+void WindowLayout::orderFocus() {
     QWidget* previous = nullptr;
     for (const ControlDef* def : formTabOrder()) {
-        QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(def->name));
-        if (previous != nullptr && widget != nullptr) {
-            QWidget::setTabOrder(previous, widget);
+        QWidget* next = &find(def->name);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, next);
         }
-        previous = widget;
+        previous = next;
     }
 }
 

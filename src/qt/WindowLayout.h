@@ -1,51 +1,43 @@
 #pragma once
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QRadioButton>
 #include <QWidget>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/FormLayout.h"
 #include "qt/Widgets.h"
 
 namespace quibrant::qt {
 
-// Every widget of the download window at its place, with its caption, colours,
-// tab order and accessible name. Containers come first so that they outlive
-// the widgets they hold. Each widget's object name is the control's name.
-struct WindowLayout {
+// Every widget of the download window, one per row of the control table, at
+// its place, with its caption, colours, tab order and accessible name. Each
+// widget's object name is the control's name.
+class WindowLayout {
+  public:
     explicit WindowLayout(QWidget& window);
+    ~WindowLayout();
     WindowLayout(const WindowLayout&) = delete;
     WindowLayout& operator=(const WindowLayout&) = delete;
 
-    // Declared first: the code box uses it until the box is gone.
-    AsteriskMaskStyle codeMask;
-    CaptionFrame Frame2;
-    QLabel Label1_2;
-    QLineEdit Text3;
-    QRadioButton Option1_0;
-    QRadioButton Option1_1;
-    QLabel Label1_0;
-    QLineEdit Text1;
-    QLabel Label1_1;
-    QLineEdit Text2;
-    PictureButton Picture2;
-    QLabel Label1_3;
-    QLineEdit Text4;
-    PictureButton Picture1_0;
-    PictureButton Picture1_1;
-    ColorButton Command1;
-    ColorButton Command2;
-    ColorButton Command3;
-    QLabel Label2;
-    CaptionFrame Frame1;
-    QProgressBar ProgressBar1;
+    // The widget of the control of that name, as the widget its kind makes
+    // (a QLineEdit for a text box, a CaptionFrame for a frame...).
+    template <typename Widget = QWidget>
+    Widget& widget(std::string_view name) const {
+        return static_cast<Widget&>(find(name));
+    }
 
   private:
+    QWidget& find(std::string_view name) const;
     void labelInputs();
-    void dressControls();
-    void orderFocus(QWidget& window);
+    void orderFocus();
+
+    // Declared first: the code box uses it until the box is gone.
+    AsteriskMaskStyle codeMask_;
+    // In the table's order, containers before what they hold; they go in
+    // the reverse order.
+    std::vector<std::pair<const ControlDef*, std::unique_ptr<QWidget>>> widgets_;
 };
 
 }  // namespace quibrant::qt

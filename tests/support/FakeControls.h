@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlTable.h"
 #include "platform/Controls.h"
 #include "platform/Taskbar.h"
 
@@ -113,6 +114,56 @@ class FakeTimer : public platform::Timer {
   private:
     bool enabled_ = false;
 };
+
+// The fake that stands for a control of each kind of the control table.
+template <ControlKind>
+struct FakeOf;
+template <>
+struct FakeOf<ControlKind::Frame> {
+    using type = FakeCaptioned;
+};
+template <>
+struct FakeOf<ControlKind::Label> {
+    using type = FakeCaptioned;
+};
+template <>
+struct FakeOf<ControlKind::TextBox> {
+    using type = FakeTextBox;
+};
+template <>
+struct FakeOf<ControlKind::Option> {
+    using type = FakeOptionButton;
+};
+template <>
+struct FakeOf<ControlKind::Picture> {
+    using type = FakePictureBox;
+};
+template <>
+struct FakeOf<ControlKind::Command> {
+    using type = FakeControl<platform::Control>;
+};
+template <>
+struct FakeOf<ControlKind::Progress> {
+    using type = FakeProgressBarView;
+};
+
+// A fake control at the place the control table gives it: pictures, which
+// the form moves, start at their place in twips.
+template <ControlKind kind>
+typename FakeOf<kind>::type fakeAt(int left, int top) {
+    if constexpr (kind == ControlKind::Picture) {
+        return FakePictureBox(left, top);
+    } else {
+        (void)left;
+        (void)top;
+        return {};
+    }
+}
+
+// Expands to one fake per row of the control table, named as the row.
+#define QUIBRANT_FAKE_CONTROL_MEMBER(name, kind, container, left, top, ...) \
+    ::quibrant::test::FakeOf<::quibrant::ControlKind::kind>::type name =    \
+        ::quibrant::test::fakeAt<::quibrant::ControlKind::kind>(left, top);
 
 // The window: Tab and pending events are whatever the test says they are.
 class FakeWindow : public platform::Window {

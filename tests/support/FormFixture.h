@@ -31,14 +31,7 @@ namespace test {
 // first.
 struct FormFixture : FakeServiceSet {
     FakeWindow window;
-    FakeTextBox Text1, Text2, Text3, Text4;
-    FakeCaptioned Frame1, Frame2, Label2;
-    FakeProgressBarView ProgressBar1;
-    // Design-time places of the two padlocks, in twips.
-    FakePictureBox Picture1_0{2415, 1500};
-    FakePictureBox Picture1_1{2820, 1530};
-    FakePictureBox Picture2{9330, 915};
-    FakeOptionButton Option1_0, Option1_1;
+    QUIBRANT_FORM_CONTROLS(QUIBRANT_FAKE_CONTROL_MEMBER)
     FakeTimer Timer1;
     FakeInternetTransfer Inet1;
     FakeTaskbarButton taskbar;

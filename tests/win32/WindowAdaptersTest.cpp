@@ -111,7 +111,7 @@ TEST_F(WindowAdaptersTest, ControlsReportTheirOwnVisibleAndEnabled) {
 }
 
 TEST_F(WindowAdaptersTest, PicturesMoveInTwipsAndOptionsClearByCode) {
-    quibrant::platform::PictureBox& folder = *controls().Picture2;
+    quibrant::platform::PictureBox& folder = *controls().Picture2_0;
     EXPECT_EQ(folder.left(), 9330);
     EXPECT_EQ(folder.top(), 915);
     folder.move(2415, 1500);
@@ -123,7 +123,7 @@ TEST_F(WindowAdaptersTest, PicturesMoveInTwipsAndOptionsClearByCode) {
     EXPECT_EQ(rect.left, units.pixels(2415));
     EXPECT_EQ(rect.top, units.pixels(1500));
 
-    quibrant::platform::OptionButton& main = *controls().Option1[1];
+    quibrant::platform::OptionButton& main = *controls().Option1_1;
     EXPECT_TRUE(main.value());
     main.setValue(false);
     EXPECT_FALSE(main.value());

@@ -77,7 +77,6 @@ class DownloadWindow {
     // that is shown and enabled; returns once the focus handlers have run.
     void moveFocus(bool forward);
     bool canTakeFocus(HWND control) const;
-    int boxNumber(HWND control) const;
 
     WindowUnits units_;
     Font font_;

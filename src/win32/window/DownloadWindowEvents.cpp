@@ -225,18 +225,9 @@ bool DownloadWindow::canTakeFocus(HWND control) const {
     return true;
 }
 
-int DownloadWindow::boxNumber(HWND control) const {
-    for (int number = 1; number <= 4; ++number) {
-        if (control == controls_->box(number)->hwnd()) {
-            return number;
-        }
-    }
-    return 0;
-}
-
 LRESULT DownloadWindow::onControlColor(HDC dc, HWND control) {
-    if (const int box = controls_ ? boxNumber(control) : 0; box != 0) {
-        const Win32TextBox& textBox = *controls_->box(box);
+    if (const Win32TextBox* box = controls_ ? controls_->childOf<Win32TextBox>(control) : nullptr) {
+        const Win32TextBox& textBox = *box;
         SetBkColor(dc, textBox.paintColor());
         return reinterpret_cast<LRESULT>(textBox.brush());
     }
@@ -249,7 +240,7 @@ LRESULT DownloadWindow::onControlColor(HDC dc, HWND control) {
     // Labels and frame captions stand on the frame's grey. The label of a
     // disabled input takes the shade the coloured buttons' captions follow,
     // which still reads on that grey.
-    const Win32Label* label = controls_ ? controls_->label(control) : nullptr;
+    const Win32Label* label = controls_ ? controls_->childOf<Win32Label>(control) : nullptr;
     if (label != nullptr && !label->drawnEnabled()) {
         SetTextColor(dc, disabledTextColor(kFrameColor));
     }
@@ -283,8 +274,12 @@ void DownloadWindow::onTimer(UINT_PTR id) {
         }
         return;
     }
-    static_cast<void>(c.Frame1.onTimer(id) || c.Frame2.onTimer(id) || c.Label2.onTimer(id) ||
-                      c.ProgressBar1.onTimer(id) || c.taskbar.onTimer(id));
+    for (const auto& [def, control] : c.children) {
+        if (control->onTimer(id)) {
+            return;
+        }
+    }
+    c.taskbar.onTimer(id);
 }
 
 void DownloadWindow::onClose() {

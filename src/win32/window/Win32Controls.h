@@ -65,6 +65,9 @@ class ChildControl {
     void enableChild(bool enabled);
     bool ownEnabled() const { return enabled_; }
     void setContainerEnabled(bool enabled);
+    // Passes on the owner's WM_TIMER; false when the timer is not this
+    // control's (only controls that show changes at screen rate have one).
+    virtual bool onTimer(UINT_PTR /*id*/) { return false; }
 
   protected:
     bool effectivelyEnabled() const { return enabled_ && containerEnabled_; }
@@ -76,19 +79,6 @@ class ChildControl {
     bool visible_;
     bool enabled_ = true;
     bool containerEnabled_ = true;
-};
-
-// A label of a frame. It takes no input, so disabling its window would only
-// have the system draw it in a grey that vanishes on the frame's: it stays
-// enabled, and says how it is to be drawn instead.
-class Win32Label : public ChildControl {
-  public:
-    using ChildControl::ChildControl;
-    // Whether it is drawn as enabled (its frame is).
-    bool drawnEnabled() const { return effectivelyEnabled(); }
-
-  private:
-    void applyEnabled() override;
 };
 
 template <typename Base>
@@ -130,19 +120,31 @@ class Win32Captioned : public Win32Control<platform::Captioned> {
 
     std::string caption() const override { return caption_.caption(); }
     void setCaption(const std::string& caption) override { caption_.setCaption(caption); }
-    // Passes on the owner's WM_TIMER; false when the timer is not this one's.
-    bool onTimer(UINT_PTR id);
+    bool onTimer(UINT_PTR id) override;
 
   private:
     WindowTimer timer_;
     RatedCaption caption_;
 };
 
+// A label of a frame. It takes no input, so disabling its window would only
+// have the system draw it in a grey that vanishes on the frame's: it stays
+// enabled, and says how it is to be drawn instead.
+class Win32Label : public Win32Captioned {
+  public:
+    using Win32Captioned::Win32Captioned;
+    // Whether it is drawn as enabled (it and its frame are).
+    bool drawnEnabled() const { return effectivelyEnabled(); }
+
+  private:
+    void applyEnabled() override;
+};
+
 // A frame: disabling it disables every control it holds.
 class Win32Frame : public Win32Captioned {
   public:
     using Win32Captioned::Win32Captioned;
-    void setMembers(std::vector<ChildControl*> members) { members_ = std::move(members); }
+    void addMember(ChildControl& member) { members_.push_back(&member); }
     void setEnabled(bool enabled) override;
 
   private:
@@ -174,7 +176,7 @@ class Win32ProgressBar : public Win32Control<platform::ProgressBarView> {
     Win32ProgressBar(HWND bar, HWND owner, UINT_PTR timerId);
     void setRange(float minimum, float maximum) override { progress_.setRange(minimum, maximum); }
     void setValue(float value) override { progress_.setValue(value); }
-    bool onTimer(UINT_PTR id);
+    bool onTimer(UINT_PTR id) override;
 
   private:
     WindowTimer timer_;
