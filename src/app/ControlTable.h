@@ -9,35 +9,14 @@ namespace quibrant {
 enum class ControlKind { Frame, Label, TextBox, Option, Picture, Command, Progress };
 
 // The form's view of a control of each kind.
-template <ControlKind>
-struct ControlView;
-template <>
-struct ControlView<ControlKind::Frame> {
-    using type = platform::Captioned;
-};
-template <>
-struct ControlView<ControlKind::Label> {
-    using type = platform::Captioned;
-};
-template <>
-struct ControlView<ControlKind::TextBox> {
-    using type = platform::TextBox;
-};
-template <>
-struct ControlView<ControlKind::Option> {
-    using type = platform::OptionButton;
-};
-template <>
-struct ControlView<ControlKind::Picture> {
-    using type = platform::PictureBox;
-};
-template <>
-struct ControlView<ControlKind::Command> {
-    using type = platform::Control;
-};
-template <>
-struct ControlView<ControlKind::Progress> {
-    using type = platform::ProgressBarView;
+struct ControlViews {
+    using Frame = platform::Captioned;
+    using Label = platform::Captioned;
+    using TextBox = platform::TextBox;
+    using Option = platform::OptionButton;
+    using Picture = platform::PictureBox;
+    using Command = platform::Control;
+    using Progress = platform::ProgressBarView;
 };
 
 // The window's colours and the colours the controls share.
@@ -136,6 +115,6 @@ inline constexpr const char* kProgressName = "Progreso de la descarga";
 // `platform::TextBox* Text4 = nullptr;` and so on. For the structs whose
 // members carry the controls' names.
 #define QUIBRANT_CONTROL_VIEW_MEMBER(name, kind, ...) \
-    ::quibrant::ControlView<::quibrant::ControlKind::kind>::type* name = nullptr;
+    ::quibrant::ControlViews::kind* name = nullptr;
 
 }  // namespace quibrant

@@ -7,9 +7,9 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QPalette>
 #include <utility>
 
 #include "app/FormLayout.h"
@@ -31,54 +31,33 @@ constexpr int kFontPixelSize = 11;
 constexpr const char* kWindowIcon = ":/artwork/quibrant-descarga.xpm";
 
 // The adapter through which the form drives a control of each kind.
-template <ControlKind>
-struct AdapterOf;
-template <>
-struct AdapterOf<ControlKind::Frame> {
-    using type = QtCaptioned;
-};
-template <>
-struct AdapterOf<ControlKind::Label> {
-    using type = QtCaptioned;
-};
-template <>
-struct AdapterOf<ControlKind::TextBox> {
-    using type = QtTextBox;
-};
-template <>
-struct AdapterOf<ControlKind::Option> {
-    using type = QtOptionButton;
-};
-template <>
-struct AdapterOf<ControlKind::Picture> {
-    using type = QtPictureBox;
-};
-template <>
-struct AdapterOf<ControlKind::Command> {
-    using type = WidgetControl<platform::Control>;
-};
-template <>
-struct AdapterOf<ControlKind::Progress> {
-    using type = QtProgressBar;
+struct Adapters {
+    using Frame = QtCaptioned;
+    using Label = QtCaptioned;
+    using TextBox = QtTextBox;
+    using Option = QtOptionButton;
+    using Picture = QtPictureBox;
+    using Command = WidgetControl<platform::Control>;
+    using Progress = QtProgressBar;
 };
 
 // The adapter over the widget the layout made for the control of that name.
-template <ControlKind kind>
-typename AdapterOf<kind>::type adapterOf(const WindowLayout& w, const char* name) {
+template <ControlKind kind, typename Adapter>
+Adapter adapterOf(const WindowLayout& w, const char* name) {
     if constexpr (kind == ControlKind::Frame) {
         auto& frame = w.widget<CaptionFrame>(name);
-        return QtCaptioned(frame, [&frame](const QString& caption) { frame.setCaption(caption); });
+        return Adapter(frame, [&frame](const QString& caption) { frame.setCaption(caption); });
     } else if constexpr (kind == ControlKind::Label) {
         auto& label = w.widget<QLabel>(name);
-        return QtCaptioned(label, [&label](const QString& caption) { label.setText(caption); });
+        return Adapter(label, [&label](const QString& caption) { label.setText(caption); });
     } else if constexpr (kind == ControlKind::TextBox) {
-        return QtTextBox(w.widget<QLineEdit>(name));
+        return Adapter(w.widget<QLineEdit>(name));
     } else if constexpr (kind == ControlKind::Option) {
-        return QtOptionButton(w.widget<QRadioButton>(name));
+        return Adapter(w.widget<QRadioButton>(name));
     } else if constexpr (kind == ControlKind::Progress) {
-        return QtProgressBar(w.widget<QProgressBar>(name));
+        return Adapter(w.widget<QProgressBar>(name));
     } else {
-        return typename AdapterOf<kind>::type(w.widget(name));
+        return Adapter(w.widget(name));
     }
 }
 
@@ -87,7 +66,7 @@ typename AdapterOf<kind>::type adapterOf(const WindowLayout& w, const char* name
 // The form's view of the widgets, each in the state the layout built.
 struct WindowControls {
 #define QUIBRANT_QT_ADAPTER(name, kind, ...) \
-    AdapterOf<ControlKind::kind>::type name = adapterOf<ControlKind::kind>(layout, #name);
+    Adapters::kind name = adapterOf<ControlKind::kind, Adapters::kind>(layout, #name);
 
     WindowControls(QWidget& widget, const WindowLayout& layout, std::function<void()> tick)
         : window(widget), Timer1(kTimer1IntervalMs, std::move(tick)), layout(layout) {}

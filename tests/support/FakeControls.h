@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/ControlTable.h"
@@ -116,42 +117,21 @@ class FakeTimer : public platform::Timer {
 };
 
 // The fake that stands for a control of each kind of the control table.
-template <ControlKind>
-struct FakeOf;
-template <>
-struct FakeOf<ControlKind::Frame> {
-    using type = FakeCaptioned;
-};
-template <>
-struct FakeOf<ControlKind::Label> {
-    using type = FakeCaptioned;
-};
-template <>
-struct FakeOf<ControlKind::TextBox> {
-    using type = FakeTextBox;
-};
-template <>
-struct FakeOf<ControlKind::Option> {
-    using type = FakeOptionButton;
-};
-template <>
-struct FakeOf<ControlKind::Picture> {
-    using type = FakePictureBox;
-};
-template <>
-struct FakeOf<ControlKind::Command> {
-    using type = FakeControl<platform::Control>;
-};
-template <>
-struct FakeOf<ControlKind::Progress> {
-    using type = FakeProgressBarView;
+struct Fakes {
+    using Frame = FakeCaptioned;
+    using Label = FakeCaptioned;
+    using TextBox = FakeTextBox;
+    using Option = FakeOptionButton;
+    using Picture = FakePictureBox;
+    using Command = FakeControl<platform::Control>;
+    using Progress = FakeProgressBarView;
 };
 
 // A fake control at the place the control table gives it: pictures, which
 // the form moves, start at their place in twips.
-template <ControlKind kind>
-typename FakeOf<kind>::type fakeAt(int left, int top) {
-    if constexpr (kind == ControlKind::Picture) {
+template <typename Fake>
+Fake fakeAt(int left, int top) {
+    if constexpr (std::is_same_v<Fake, FakePictureBox>) {
         return FakePictureBox(left, top);
     } else {
         (void)left;
@@ -162,8 +142,8 @@ typename FakeOf<kind>::type fakeAt(int left, int top) {
 
 // Expands to one fake per row of the control table, named as the row.
 #define QUIBRANT_FAKE_CONTROL_MEMBER(name, kind, container, left, top, ...) \
-    ::quibrant::test::FakeOf<::quibrant::ControlKind::kind>::type name =    \
-        ::quibrant::test::fakeAt<::quibrant::ControlKind::kind>(left, top);
+    ::quibrant::test::Fakes::kind name =                                    \
+        ::quibrant::test::fakeAt<::quibrant::test::Fakes::kind>(left, top);
 
 // The window: Tab and pending events are whatever the test says they are.
 class FakeWindow : public platform::Window {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -23,52 +24,30 @@ inline constexpr UINT_PTR kTaskbarRateId = 2;
 inline constexpr UINT_PTR kFirstControlTimerId = 16;
 
 // The adapter through which the form drives a control of each kind.
-template <ControlKind>
-struct AdapterOf;
-template <>
-struct AdapterOf<ControlKind::Frame> {
-    using type = Win32Frame;
-};
-template <>
-struct AdapterOf<ControlKind::Label> {
-    using type = Win32Label;
-};
-template <>
-struct AdapterOf<ControlKind::TextBox> {
-    using type = Win32TextBox;
-};
-template <>
-struct AdapterOf<ControlKind::Option> {
-    using type = Win32OptionButton;
-};
-template <>
-struct AdapterOf<ControlKind::Picture> {
-    using type = Win32PictureBox;
-};
-template <>
-struct AdapterOf<ControlKind::Command> {
-    using type = Win32Control<platform::Control>;
-};
-template <>
-struct AdapterOf<ControlKind::Progress> {
-    using type = Win32ProgressBar;
+struct Adapters {
+    using Frame = Win32Frame;
+    using Label = Win32Label;
+    using TextBox = Win32TextBox;
+    using Option = Win32OptionButton;
+    using Picture = Win32PictureBox;
+    using Command = Win32Control<platform::Control>;
+    using Progress = Win32ProgressBar;
 };
 
 // The adapter over the child window the layout made for the control of that
-// name.
-template <ControlKind kind>
-typename AdapterOf<kind>::type adapterOf(HWND window, const WindowLayout& w,
-                                         const WindowUnits& units, const char* name) {
+// name: controls that show their changes at screen rate get a timer of their
+// own, pictures the screen's units.
+template <typename Adapter>
+Adapter adapterOf(HWND window, const WindowLayout& w, const WindowUnits& units, const char* name) {
     const HWND hwnd = w.control(name);
-    const auto timerId =
-        kFirstControlTimerId + static_cast<UINT_PTR>(formControl(name) - formControls().data());
-    if constexpr (kind == ControlKind::Frame || kind == ControlKind::Label ||
-                  kind == ControlKind::Progress) {
-        return typename AdapterOf<kind>::type(hwnd, window, timerId);
-    } else if constexpr (kind == ControlKind::Picture) {
-        return Win32PictureBox(hwnd, units);
+    if constexpr (std::is_constructible_v<Adapter, HWND, HWND, UINT_PTR>) {
+        return Adapter(hwnd, window,
+                       kFirstControlTimerId +
+                           static_cast<UINT_PTR>(formControl(name) - formControls().data()));
+    } else if constexpr (std::is_constructible_v<Adapter, HWND, const WindowUnits&>) {
+        return Adapter(hwnd, units);
     } else {
-        return typename AdapterOf<kind>::type(hwnd);
+        return Adapter(hwnd);
     }
 }
 
@@ -115,8 +94,7 @@ struct WindowControls {
 
   public:
 #define QUIBRANT_WIN32_ADAPTER(name, kind, ...) \
-    AdapterOf<ControlKind::kind>::type name =   \
-        adapterOf<ControlKind::kind>(hwnd_, layout_, units_, #name);
+    Adapters::kind name = adapterOf<Adapters::kind>(hwnd_, layout_, units_, #name);
     QUIBRANT_FORM_CONTROLS(QUIBRANT_WIN32_ADAPTER)
 #undef QUIBRANT_WIN32_ADAPTER
 
