@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "WindowFixture.h"
+#include "QtWindowDriver.h"
 #include "support/FormFixture.h"
 
-using quibrant::test::WindowFixture;
+using quibrant::test::QtWindowDriver;
 
 namespace {
 
@@ -33,7 +33,7 @@ class ExitingProcess : public quibrant::test::FakeProcess {
 // ends: "completed" after a 3 MiB body, "timed-out" when the watchdog gives up
 // on a request that got no answer, which ends it right after the message.
 int downloadInChild(const QByteArray& scenario) {
-    WindowFixture f;
+    QtWindowDriver f;
     ExitingProcess process;
     quibrant::Services services = f.services();
     services.process = &process;

@@ -8,37 +8,48 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeInternetTransfer.h"
-#include "support/FakeServices.h"
 #include "win32/window/DownloadWindow.h"
+#include "window/WindowDriver.h"
 
 namespace quibrant::test {
 
-// The Win32 window over fakes of every service: nothing touches the real
-// machine. Input goes through the system's own input queue (SendInput), so
-// keys and clicks take the road a user's take.
-struct WindowFixture : FakeServiceSet {
-    static constexpr const char* kTempFolder = "C:\\quibrant-test-temp";
-    static constexpr const char* kProfile = "C:\\users\\user1";
-    static constexpr const char* kDriveRoot = "C:\\";
-
-    FakeInternetTransfer inet;
+// The Win32 window over the fakes. Input goes through the system's own input
+// queue (SendInput), so keys and clicks take the road a user's take.
+class Win32WindowDriver : public WindowDriver {
+  public:
     std::unique_ptr<win32::DownloadWindow> window;
 
-    WindowFixture();
-    ~WindowFixture();
+    Win32WindowDriver();
+    ~Win32WindowDriver() override;
 
-    // Builds the window and shows it as the program's start does, active.
-    win32::DownloadWindow& start();
+    void start() override;
+    DownloadForm& form() override { return window->form(); }
 
-    HWND control(const char* name) const;
-    std::string text(const char* name) const;
-    // The name of the control that has the keyboard focus, "" for none.
-    std::string focusName() const;
+    void click(std::string_view control) override { click(this->control(control)); }
+    void type(std::string_view characters) override;
+    void press(Key key) override;
+    void focus(std::string_view control) override;
+    std::string focusName() override;
+    void setText(std::string_view box, std::string_view text) override;
+    void activateAnotherWindow() override;
+    void activateAgain() override;
+    void close() override;
+    void postClose() override;
+    bool closed() override;
+    void pump() override { pumpMessages(); }
 
-    // Input as the user gives it; each returns once the window has handled it.
-    void type(const std::wstring& characters);
-    void press(WORD virtualKey, bool shift = false);
+    std::string windowCaption() override;
+    std::string text(std::string_view control) override { return textOf(this->control(control)); }
+    std::string mask(std::string_view box) override;
+    platform::Color backColor(std::string_view box) override;
+    platform::Color standardBoxColor() override;
+    bool visible(std::string_view control) override;
+    bool enabled(std::string_view control) override;
+    bool checked(std::string_view option) override;
+
+    HWND control(std::string_view name) const;
+    // A key as the keyboard gives it, with Shift held when asked.
+    void press(WORD virtualKey, bool shift = false, bool extended = false);
     void click(HWND control);
 
     // Processes the thread's messages until the condition holds; false when
@@ -46,8 +57,13 @@ struct WindowFixture : FakeServiceSet {
     static bool waitFor(const std::function<bool()>& condition);
     // Processes whatever messages are pending now. A request to end the
     // message loop is kept in quitCode rather than acted on.
-    static void pump();
+    static void pumpMessages();
     static inline std::optional<int> quitCode;
+
+  private:
+    static std::string textOf(HWND window);
+
+    HWND other_ = nullptr;
 };
 
 // The colour a control is painted with, as the window answers its
