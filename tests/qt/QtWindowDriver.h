@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <memory>
 #include <stdexcept>
@@ -17,7 +16,6 @@
 
 #include "app/DownloadForm.h"
 #include "qt/DownloadWindow.h"
-#include "qt/Widgets.h"
 #include "window/WindowDriver.h"
 
 namespace quibrant::test {
@@ -74,20 +72,12 @@ class QtWindowDriver : public WindowDriver {
 
     std::string windowCaption() override { return window->windowTitle().toStdString(); }
     std::string text(std::string_view control) override {
-        QWidget& shown = widget(control);
-        if (const auto* box = qobject_cast<QLineEdit*>(&shown)) {
-            return box->text().toStdString();
+        // The text of a box, a label or a button alike.
+        const QVariant shown = widget(control).property("text");
+        if (!shown.isValid()) {
+            throw std::logic_error("the widget " + std::string(control) + " shows no text");
         }
-        if (const auto* label = qobject_cast<QLabel*>(&shown)) {
-            return label->text().toStdString();
-        }
-        if (const auto* button = qobject_cast<QAbstractButton*>(&shown)) {
-            return button->text().toStdString();
-        }
-        if (const auto* frame = qobject_cast<qt::CaptionFrame*>(&shown)) {
-            return frame->caption().toStdString();
-        }
-        throw std::logic_error("the widget " + std::string(control) + " shows no text");
+        return shown.toString().toStdString();
     }
     std::string mask(std::string_view box) override {
         const QLineEdit& edit = child<QLineEdit>(box);

@@ -83,10 +83,6 @@ std::string Win32WindowDriver::textOf(HWND hwnd) {
     return win32::narrow(buffer);
 }
 
-std::string Win32WindowDriver::windowCaption() {
-    return textOf(window->handle());
-}
-
 std::string Win32WindowDriver::focusName() {
     const HWND focus = GetFocus();
     for (const quibrant::ControlDef& def : quibrant::formControls()) {
@@ -110,22 +106,6 @@ void Win32WindowDriver::setText(std::string_view box, std::string_view text) {
 std::string Win32WindowDriver::mask(std::string_view box) {
     const auto masking = static_cast<wchar_t>(SendMessageW(control(box), EM_GETPASSWORDCHAR, 0, 0));
     return masking == 0 ? "" : win32::narrow(std::wstring(1, masking));
-}
-
-platform::Color Win32WindowDriver::backColor(std::string_view box) {
-    return paintedColor(control(box));
-}
-
-platform::Color Win32WindowDriver::standardBoxColor() {
-    return GetSysColor(COLOR_WINDOW);
-}
-
-bool Win32WindowDriver::visible(std::string_view name) {
-    return IsWindowVisible(control(name)) != FALSE;
-}
-
-bool Win32WindowDriver::enabled(std::string_view name) {
-    return IsWindowEnabled(control(name)) != FALSE;
 }
 
 bool Win32WindowDriver::checked(std::string_view option) {
@@ -155,19 +135,11 @@ void Win32WindowDriver::activateAgain() {
     settle();
 }
 
-void Win32WindowDriver::postClose() {
-    PostMessageW(window->handle(), WM_CLOSE, 0, 0);
-}
-
 void Win32WindowDriver::close() {
     postClose();
     if (!waitFor([] { return quitCode.has_value(); })) {
         throw std::runtime_error("the window did not close");
     }
-}
-
-bool Win32WindowDriver::closed() {
-    return window->handle() == nullptr && quitCode == 0;
 }
 
 void Win32WindowDriver::type(std::string_view characters) {
@@ -183,20 +155,15 @@ void Win32WindowDriver::type(std::string_view characters) {
 void Win32WindowDriver::press(Key key) {
     switch (key) {
         case Key::Enter:
-            press(VK_RETURN);
-            break;
+            return press(VK_RETURN);
         case Key::KeypadEnter:
-            press(VK_RETURN, false, true);
-            break;
+            return press(VK_RETURN, false, true);
         case Key::Tab:
-            press(VK_TAB);
-            break;
+            return press(VK_TAB);
         case Key::BackTab:
-            press(VK_TAB, true);
-            break;
+            return press(VK_TAB, true);
         case Key::Space:
-            press(VK_SPACE);
-            break;
+            return press(VK_SPACE);
     }
 }
 

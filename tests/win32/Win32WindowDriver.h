@@ -13,6 +13,10 @@
 
 namespace quibrant::test {
 
+// The colour a control is painted with, as the window answers its
+// WM_CTLCOLOR* question.
+COLORREF paintedColor(HWND control);
+
 // The Win32 window over the fakes. Input goes through the system's own input
 // queue (SendInput), so keys and clicks take the road a user's take.
 class Win32WindowDriver : public WindowDriver {
@@ -34,21 +38,22 @@ class Win32WindowDriver : public WindowDriver {
     void activateAnotherWindow() override;
     void activateAgain() override;
     void close() override;
-    void postClose() override;
-    bool closed() override;
+    void postClose() override { PostMessageW(window->handle(), WM_CLOSE, 0, 0); }
+    bool closed() override { return window->handle() == nullptr && quitCode == 0; }
     void pump() override { pumpMessages(); }
 
-    std::string windowCaption() override;
+    std::string windowCaption() override { return textOf(window->handle()); }
     std::string text(std::string_view control) override { return textOf(this->control(control)); }
     std::string mask(std::string_view box) override;
-    platform::Color backColor(std::string_view box) override;
-    platform::Color standardBoxColor() override;
-    bool visible(std::string_view control) override;
-    bool enabled(std::string_view control) override;
+    platform::Color backColor(std::string_view box) override { return paintedColor(control(box)); }
+    platform::Color standardBoxColor() override { return GetSysColor(COLOR_WINDOW); }
+    bool visible(std::string_view name) override { return IsWindowVisible(control(name)) != FALSE; }
+    bool enabled(std::string_view name) override { return IsWindowEnabled(control(name)) != FALSE; }
     bool checked(std::string_view option) override;
 
     HWND control(std::string_view name) const;
-    // A key as the keyboard gives it, with Shift held when asked.
+    // A key as the keyboard gives it, with Shift held when asked; `extended`
+    // for the keypad's Enter.
     void press(WORD virtualKey, bool shift = false, bool extended = false);
     void click(HWND control);
 
@@ -65,10 +70,6 @@ class Win32WindowDriver : public WindowDriver {
 
     HWND other_ = nullptr;
 };
-
-// The colour a control is painted with, as the window answers its
-// WM_CTLCOLOR* question.
-COLORREF paintedColor(HWND control);
 
 // What a control draws when it paints itself, pixel by pixel.
 struct Drawing {

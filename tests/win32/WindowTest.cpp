@@ -15,7 +15,6 @@
 #include "window/WindowScenarios.h"
 
 using quibrant::DownloadFormTestAccess;
-using quibrant::test::paintedColor;
 using quibrant::test::Win32WindowDriver;
 namespace win32 = quibrant::win32;
 
