@@ -6,16 +6,15 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <cstdlib>
 #include <vector>
 
-#include "WindowFixture.h"
+#include "QtWindowDriver.h"
 #include "support/FormFixture.h"
 
-using quibrant::test::WindowFixture;
+using quibrant::test::QtWindowDriver;
 
 namespace {
 
@@ -23,26 +22,18 @@ constexpr int kEnded = 40;
 constexpr int kUnexpected = 41;
 constexpr const char* kScenario = "QUIBRANT_LAUNCHER_SCENARIO";
 
-// Ends the process for real, as the program does.
-class ExitingProcess : public quibrant::test::FakeProcess {
-  public:
-    [[noreturn]] void end() override { std::_Exit(kEnded); }
-};
-
 // Downloads through the window, for the parent to hear, until the program
 // ends: "completed" after a 3 MiB body, "timed-out" when the watchdog gives up
 // on a request that got no answer, which ends it right after the message.
 int downloadInChild(const QByteArray& scenario) {
-    WindowFixture f;
-    ExitingProcess process;
-    quibrant::Services services = f.services();
-    services.process = &process;
-    quibrant::qt::DownloadWindow window(services, f.inet, quibrant::ServerConfig::builtIn());
-    window.show();
-    quibrant::DownloadForm& form = window.form();
+    QtWindowDriver f;
+    // The process ends for real, as the program does.
+    f.process.whenEnded = [] { std::_Exit(kEnded); };
+    f.start();
+    quibrant::DownloadForm& form = f.form();
     quibrant::DownloadFormTestAccess::state(form).CodeAccepted = quibrant::kTrue;
-    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Setup.exe"));
-    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("/home/u/S.exe"));
+    f.setText("Text1", "Setup.exe");
+    f.setText("Text2", "/home/u/S.exe");
     form.Command2_Click();
     if (scenario == "completed") {
         f.inet.respond(std::string(3 << 20, 'x'));

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "WindowFixture.h"
+#include "QtWindowDriver.h"
 #include "qt/Widgets.h"
 #include "support/FormFixture.h"
 
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The desktop file the taskbar button's signals name, as the program's.
     QGuiApplication::setDesktopFileName(QStringLiteral("quibrant-descarga"));
-    quibrant::test::WindowFixture f;
+    quibrant::test::QtWindowDriver f;
     f.start();
     const quibrant::Controls& controls =
         quibrant::DownloadFormTestAccess::controls(f.window->form());

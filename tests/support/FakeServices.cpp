@@ -254,6 +254,9 @@ std::string FakeProcess::listName(const std::string& path, bool includeFolders) 
 void FakeProcess::end() {
     calls.push_back("end");
     ended = true;
+    if (whenEnded) {
+        whenEnded();
+    }
     throw ProgramEnded{};
 }
 
@@ -271,8 +274,9 @@ platform::SignatureReport FakeSignatureCheck::check(const std::string& path,
     checked.push_back(path);
     const auto found = byPath.find(path);
     platform::SignatureReport answer = found != byPath.end() ? found->second
-                                       : always             ? *always
-                                                : report(platform::SignatureFault::None, organisation);
+                                       : always
+                                           ? *always
+                                           : report(platform::SignatureFault::None, organisation);
     if (holdFiles && answer.trusted()) {
         answer.held = std::make_shared<FakeCheckedFile>(
             path, fileSystems != nullptr ? &fileSystems->fs() : nullptr, replacedBeforeStart);

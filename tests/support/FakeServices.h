@@ -99,13 +99,18 @@ class FakeProcess : public platform::Process {
     // Answers of listName by path.
     std::map<std::string, std::string> listings;
     bool ended = false;
+    // Runs where the program ends, before end() throws: a test whose window
+    // must really end there (inside the toolkit's event loop, where nothing
+    // may be thrown through) exits the process in it.
+    std::function<void()> whenEnded;
 
     void changeDrive(char letter) override;
     void changeDirectory(const std::string& folder) override;
     void startProgram(const std::string& commandLine) override;
     // Recorded as "startChecked <name> holding <path>"; throws as the
     // checked file says.
-    void startChecked(const std::string& commandLine, const platform::CheckedFile& checked) override;
+    void startChecked(const std::string& commandLine,
+                      const platform::CheckedFile& checked) override;
     std::string listName(const std::string& path, bool includeFolders) override;
     [[noreturn]] void end() override;
 };

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "WindowFixture.h"
+#include "Win32WindowDriver.h"
 #include "app/FormLayout.h"
 #include "support/FormFixture.h"
 #include "win32/services/Utf16.h"
@@ -14,7 +14,7 @@
 
 using quibrant::DownloadFormTestAccess;
 using quibrant::test::paintedColor;
-using quibrant::test::WindowFixture;
+using quibrant::test::Win32WindowDriver;
 namespace win32 = quibrant::win32;
 
 namespace {
@@ -29,19 +29,19 @@ class WindowAdaptersTest : public testing::Test {
     int barMaximum() { return static_cast<int>(SendMessageW(bar(), PBM_GETRANGE, FALSE, 0)); }
     HWND bar() { return f.control("ProgressBar1"); }
 
-    WindowFixture f;
+    Win32WindowDriver f;
 };
 
 TEST_F(WindowAdaptersTest, CaptionsAndTheBarReachTheScreenAtScreenRate) {
     quibrant::platform::Captioned& frame = *controls().Frame1;
     frame.setCaption("uno");
     frame.setCaption("Descargados ñ");
-    EXPECT_TRUE(WindowFixture::waitFor([this] { return f.text("Frame1") == "Descargados ñ"; }));
+    EXPECT_TRUE(Win32WindowDriver::waitFor([this] { return f.text("Frame1") == "Descargados ñ"; }));
 
     quibrant::platform::ProgressBarView& view = *controls().ProgressBar1;
     view.setRange(0, 10485760.0f);
     view.setValue(524288.0f);
-    EXPECT_TRUE(WindowFixture::waitFor([this] { return barPosition() == 512; }));
+    EXPECT_TRUE(Win32WindowDriver::waitFor([this] { return barPosition() == 512; }));
     EXPECT_EQ(barMaximum(), 10240);
 }
 
@@ -168,13 +168,13 @@ TEST(WindowTimerTest, TicksWhileEnabledAndStopsWhenDisabled) {
         timer.setEnabled(true);
         timer.setEnabled(true);
         EXPECT_TRUE(timer.isEnabled());
-        EXPECT_TRUE(WindowFixture::waitFor([&ticks] { return ticks >= 2; }));
+        EXPECT_TRUE(Win32WindowDriver::waitFor([&ticks] { return ticks >= 2; }));
         timer.setEnabled(false);
         EXPECT_FALSE(timer.isEnabled());
-        WindowFixture::pump();
+        Win32WindowDriver::pumpMessages();
         const int stopped = ticks;
         Sleep(100);
-        WindowFixture::pump();
+        Win32WindowDriver::pumpMessages();
         EXPECT_EQ(ticks, stopped);
     }
     DestroyWindow(owner);

@@ -6,9 +6,8 @@
 
 #include <string>
 
-#include "support/FakeInternetTransfer.h"
-#include "support/FakeServices.h"
 #include "win32/window/DownloadWindow.h"
+#include "window/WindowDriver.h"
 
 namespace {
 
@@ -41,12 +40,7 @@ class SlowTransfer : public quibrant::test::FakeInternetTransfer {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    quibrant::test::FakeServiceSet fakes;
-    fakes.environment.addFolder("C:\\users\\usuario\\Temp");
-    fakes.environment.addFolder("C:\\users\\usuario");
-    fakes.environment.variables = {{"temp", "C:\\users\\usuario\\Temp"},
-                                   {"userprofile", "C:\\users\\usuario"}};
-    fakes.fileSystems.fs().driveRoot = "C:\\";
+    quibrant::test::WindowFakes fakes("C:\\users\\usuario\\Temp", "C:\\users\\usuario", "C:\\");
     SlowTransfer inet;
     quibrant::win32::DownloadWindow window(instance, fakes.services(), inet);
     window.show(showCommand);

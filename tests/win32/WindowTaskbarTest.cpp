@@ -9,16 +9,16 @@
 #include <iostream>
 #include <string>
 
-#include "WindowFixture.h"
+#include "Win32WindowDriver.h"
 #include "support/FormFixture.h"
 #include "win32/window/Win32TaskbarButton.h"
 
 namespace {
 
-using quibrant::test::WindowFixture;
+using quibrant::test::Win32WindowDriver;
 
 TEST(WindowTaskbarTest, DownloadsSetTheButtonWithoutAFailedCall) {
-    WindowFixture f;
+    Win32WindowDriver f;
     f.start();
     SendMessageW(f.window->handle(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
     const quibrant::win32::Win32TaskbarButton& button = f.window->taskbar();

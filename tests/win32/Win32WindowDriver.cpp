@@ -1,9 +1,10 @@
-#include "WindowFixture.h"
+#include "Win32WindowDriver.h"
 
 #include <chrono>
 #include <stdexcept>
 #include <vector>
 
+#include "app/FormLayout.h"
 #include "win32/services/Utf16.h"
 #include "win32/window/WindowHandles.h"
 #include "win32/window/WindowLayout.h"
@@ -36,28 +37,28 @@ INPUT keyInput(WORD key, wchar_t character, DWORD flags) {
 // nothing more is pending.
 void settle() {
     for (int i = 0; i < 3; ++i) {
-        WindowFixture::pump();
+        Win32WindowDriver::pumpMessages();
         Sleep(5);
     }
-    WindowFixture::pump();
+    Win32WindowDriver::pumpMessages();
 }
 
 }  // namespace
 
-WindowFixture::WindowFixture() {
+Win32WindowDriver::Win32WindowDriver()
+    : WindowDriver("C:\\quibrant-test-temp", "C:\\users\\user1", "C:\\") {
     quitCode.reset();
-    environment.addFolder(kTempFolder);
-    environment.addFolder(kProfile);
-    environment.variables = {{"temp", kTempFolder}, {"userprofile", kProfile}};
-    fileSystems.fs().driveRoot = kDriveRoot;
 }
 
-WindowFixture::~WindowFixture() {
+Win32WindowDriver::~Win32WindowDriver() {
+    if (other_ != nullptr) {
+        DestroyWindow(other_);
+    }
     window.reset();
-    pump();
+    pumpMessages();
 }
 
-win32::DownloadWindow& WindowFixture::start() {
+void Win32WindowDriver::start() {
     window = std::make_unique<win32::DownloadWindow>(GetModuleHandleW(nullptr), services(), inet);
     window->show(SW_SHOWNORMAL);
     SetForegroundWindow(window->handle());
@@ -65,26 +66,24 @@ win32::DownloadWindow& WindowFixture::start() {
         throw std::runtime_error("the window did not become active");
     }
     settle();
-    return *window;
 }
 
-HWND WindowFixture::control(const char* name) const {
+HWND Win32WindowDriver::control(std::string_view name) const {
     const HWND found = window->control(name);
     if (found == nullptr) {
-        throw std::runtime_error(std::string("no control named ") + name);
+        throw std::runtime_error("no control named " + std::string(name));
     }
     return found;
 }
 
-std::string WindowFixture::text(const char* name) const {
-    const HWND hwnd = control(name);
+std::string Win32WindowDriver::textOf(HWND hwnd) {
     std::wstring buffer(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     buffer.resize(static_cast<std::size_t>(
         GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()))));
     return win32::narrow(buffer);
 }
 
-std::string WindowFixture::focusName() const {
+std::string Win32WindowDriver::focusName() {
     const HWND focus = GetFocus();
     for (const quibrant::ControlDef& def : quibrant::formControls()) {
         if (window->control(def.name) == focus) {
@@ -94,9 +93,58 @@ std::string WindowFixture::focusName() const {
     return focus == nullptr ? "" : "?";
 }
 
-void WindowFixture::type(const std::wstring& characters) {
+void Win32WindowDriver::focus(std::string_view name) {
+    SetFocus(control(name));
+    settle();
+}
+
+void Win32WindowDriver::setText(std::string_view box, std::string_view text) {
+    SetWindowTextW(control(box), win32::widen(std::string(text)).c_str());
+    settle();
+}
+
+std::string Win32WindowDriver::mask(std::string_view box) {
+    const auto masking = static_cast<wchar_t>(SendMessageW(control(box), EM_GETPASSWORDCHAR, 0, 0));
+    return masking == 0 ? "" : win32::narrow(std::wstring(1, masking));
+}
+
+bool Win32WindowDriver::checked(std::string_view option) {
+    return SendMessageW(control(option), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32WindowDriver::activateAnotherWindow() {
+    other_ = CreateWindowExW(0, L"STATIC", L"otra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                             100, nullptr, nullptr, nullptr, nullptr);
+    if (other_ == nullptr) {
+        throw std::runtime_error("no other window could be made");
+    }
+    SetForegroundWindow(other_);
+    SetFocus(other_);
+    if (!waitFor([this] { return GetFocus() == other_; })) {
+        throw std::runtime_error("the other window did not take the focus");
+    }
+}
+
+void Win32WindowDriver::activateAgain() {
+    DestroyWindow(other_);
+    other_ = nullptr;
+    SetForegroundWindow(window->handle());
+    if (!waitFor([this] { return IsChild(window->handle(), GetFocus()); })) {
+        throw std::runtime_error("the window did not take the focus back");
+    }
+    settle();
+}
+
+void Win32WindowDriver::close() {
+    postClose();
+    if (!waitFor([] { return quitCode.has_value(); })) {
+        throw std::runtime_error("the window did not close");
+    }
+}
+
+void Win32WindowDriver::type(std::string_view characters) {
     std::vector<INPUT> inputs;
-    for (const wchar_t character : characters) {
+    for (const wchar_t character : win32::widen(std::string(characters))) {
         inputs.push_back(keyInput(0, character, KEYEVENTF_UNICODE));
         inputs.push_back(keyInput(0, character, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
     }
@@ -104,13 +152,29 @@ void WindowFixture::type(const std::wstring& characters) {
     settle();
 }
 
-void WindowFixture::press(WORD virtualKey, bool shift) {
+void Win32WindowDriver::press(Key key) {
+    switch (key) {
+        case Key::Enter:
+            return press(VK_RETURN);
+        case Key::KeypadEnter:
+            return press(VK_RETURN, false, true);
+        case Key::Tab:
+            return press(VK_TAB);
+        case Key::BackTab:
+            return press(VK_TAB, true);
+        case Key::Space:
+            return press(VK_SPACE);
+    }
+}
+
+void Win32WindowDriver::press(WORD virtualKey, bool shift, bool extended) {
+    const DWORD flags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
     std::vector<INPUT> inputs;
     if (shift) {
         inputs.push_back(keyInput(VK_SHIFT, 0, 0));
     }
-    inputs.push_back(keyInput(virtualKey, 0, 0));
-    inputs.push_back(keyInput(virtualKey, 0, KEYEVENTF_KEYUP));
+    inputs.push_back(keyInput(virtualKey, 0, flags));
+    inputs.push_back(keyInput(virtualKey, 0, flags | KEYEVENTF_KEYUP));
     if (shift) {
         inputs.push_back(keyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP));
     }
@@ -118,7 +182,7 @@ void WindowFixture::press(WORD virtualKey, bool shift) {
     settle();
 }
 
-void WindowFixture::click(HWND control) {
+void Win32WindowDriver::click(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
     const int x = (rect.left + rect.right) / 2;
@@ -140,19 +204,19 @@ void WindowFixture::click(HWND control) {
     settle();
 }
 
-bool WindowFixture::waitFor(const std::function<bool()>& condition) {
+bool Win32WindowDriver::waitFor(const std::function<bool()>& condition) {
     const auto giveUp = std::chrono::steady_clock::now() + kPatience;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > giveUp) {
             return false;
         }
-        pump();
+        pumpMessages();
         Sleep(1);
     }
     return true;
 }
 
-void WindowFixture::pump() {
+void Win32WindowDriver::pumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
