@@ -13,6 +13,7 @@
 #include "app/DownloadForm.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -75,6 +76,10 @@ class FakeFileSystem : public platform::FileSystem {
     std::string mapPath(const std::string& path) override { return path; }
     std::string systemDriveRoot() override { return driveRoot; }
 
+    // What a path listed as failing reports, and a write to a full disk.
+    static platform::Failure denied(const std::string& path);
+    static platform::Failure diskFull(const std::string& path);
+
   private:
     void failIfListed(const std::string& path);
 };
@@ -105,7 +110,8 @@ class FakeProcess : public platform::Process {
     void startProgram(const std::string& commandLine) override;
     // Recorded as "startChecked <name> holding <path>"; throws as the
     // checked file says.
-    void startChecked(const std::string& commandLine, const platform::CheckedFile& checked) override;
+    void startChecked(const std::string& commandLine,
+                      const platform::CheckedFile& checked) override;
     std::string listName(const std::string& path, bool includeFolders) override;
     [[noreturn]] void end() override;
 };
