@@ -1,5 +1,6 @@
 #include "app/DownloadForm.h"
 #include "app/FormLayout.h"
+#include "app/FormTexts.h"
 
 #include <algorithm>
 #include <utility>
@@ -10,7 +11,6 @@ namespace quibrant {
 
 namespace {
 
-constexpr const char* kWindowCaption = " Descargar Instalación / Actualización Quibrant Visual";
 // Written at activation; the folder picture writes kCycledSetupName instead.
 constexpr const char* kActivationSetupName = "Quibrant_Setup.exe";
 constexpr const char* kCycledSetupName = "Quibrant6_Setup.exe";
@@ -41,7 +41,7 @@ DownloadForm::DownloadForm(const Controls& controls, const Services& services, S
       download_(*controls.Inet1, *controls.window, taskbar_, *controls.Frame1) {}
 
 void DownloadForm::Form_Load() {
-    controls_.window->setCaption(kWindowCaption);
+    controls_.window->setCaption(texts::kWindowCaption);
 
     // The open padlock sits exactly on the closed one; only one of them shows.
     platform::PictureBox& closedLock = *controls_.Picture1_0;

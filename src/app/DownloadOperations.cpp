@@ -5,6 +5,7 @@
 
 #include "app/DownloadForm.h"
 #include "app/FormLayout.h"
+#include "app/FormTexts.h"
 #include "install/Discovery.h"
 #include "install/Launch.h"
 #include "install/Shortcut.h"
@@ -14,22 +15,6 @@
 #include "transfer/Watchdog.h"
 
 namespace quibrant {
-
-namespace {
-
-constexpr const char* kCodeRequired = "Debe introducir una CONTRASEÑA válida.";
-constexpr const char* kCodeRequiredTitle = "CONTRASEÑA";
-constexpr const char* kDownloaded = "Archivo descargado correctamente";
-constexpr const char* kTooManyNotifications =
-    "La conexión envió demasiados avisos de estado; la descarga se detuvo.";
-constexpr const char* kTimeOut = "La conexión a Internet no responde. Aplicación Cancelada";
-constexpr const char* kTimeOutTitle = "ERROR TIME OUT";
-constexpr const char* kElevationNotice =
-    "Debido a la siguridad de Cuentas de Usuario, la INSTALACION debe finalizarse atraves del "
-    "acceso directo creado en su escritorio.";
-constexpr const char* kElevationNoticeTitle = "ATENCION";
-
-}  // namespace
 
 // The main server becomes the server in use, and the transfer component gets
 // its host and credentials before the user can ask for a download.
@@ -57,7 +42,7 @@ void DownloadForm::EvaluateAccessCode() {
 
 void DownloadForm::StartDownload() {
     if (!state_.CodeAccepted) {
-        services_.messages->show(kCodeRequired, kCodeRequiredTitle,
+        services_.messages->show(texts::kCodeRequired, texts::kCodeRequiredTitle,
                                  platform::MessageIcon::Critical);
         return;
     }
@@ -90,7 +75,7 @@ void DownloadForm::Inet1_StateChanged(std::int16_t State) {
     try {
         if (State != platform::InternetTransfer::kResponseCompleted) {
             if (state_.StateChangeCount == std::numeric_limits<std::int32_t>::max()) {
-                throw platform::Failure(platform::errors::kOverflow, kTooManyNotifications);
+                throw platform::Failure(platform::errors::kOverflow, texts::kTooManyNotifications);
             }
             ++state_.StateChangeCount;
             controls_.Label2->setCaption(std::to_string(State) + "-" +
@@ -131,7 +116,7 @@ void DownloadForm::CompleteDownload() {
     // reads the message, so that the shortcut may start it meanwhile.
     download_.takeCheckedInstaller().reset();
     CreateDesktopShortcut(controls_.Text2->text());
-    services_.messages->show(kDownloaded, "", platform::MessageIcon::Information);
+    services_.messages->show(texts::kDownloaded, "", platform::MessageIcon::Information);
     services_.process->end();
 }
 
@@ -175,7 +160,8 @@ void DownloadForm::Timer1_Timer() {
             {
                 // Cleared as the message closes: the program ends right after.
                 const TaskbarMirror::FailureShown shown(taskbar_);
-                services_.messages->show(kTimeOut, kTimeOutTitle, platform::MessageIcon::Critical);
+                services_.messages->show(texts::kTimeOut, texts::kTimeOutTitle,
+                                         platform::MessageIcon::Critical);
             }
             services_.process->end();
     }
@@ -209,7 +195,7 @@ void DownloadForm::RunInstaller() {
         if (install::startFailureNamesItsCause(failure)) {
             services_.messages->show(failure.description(), "", platform::MessageIcon::Critical);
         } else {
-            services_.messages->show(kElevationNotice, kElevationNoticeTitle,
+            services_.messages->show(texts::kElevationNotice, texts::kElevationNoticeTitle,
                                      platform::MessageIcon::Information);
         }
         CreateDesktopShortcut(controls_.Text2->text());

@@ -58,14 +58,18 @@ void startInstaller(platform::Process& process, platform::SignatureCheck& signat
             // Someone put another file in its place: never started unchecked,
             // and never chased for ever.
             if (again) {
-                const std::string text(kReplacedWhileChecked);
-                const std::size_t at = text.find("%s");
                 throw UntrustedInstaller(platform::errors::kPermissionDenied,
-                                         text.substr(0, at) + destination + text.substr(at + 2));
+                                         replacedWhileCheckedMessage(destination));
             }
             checked.reset();
         }
     }
+}
+
+std::string replacedWhileCheckedMessage(const std::string& destination) {
+    const std::string text(kReplacedWhileChecked);
+    const std::size_t at = text.find("%s");
+    return text.substr(0, at) + destination + text.substr(at + 2);
 }
 
 bool startFailureNamesItsCause(const platform::Failure& failure) {

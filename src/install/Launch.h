@@ -24,6 +24,10 @@ void startInstaller(platform::Process& process, platform::SignatureCheck& signat
                     const std::string& destination,
                     std::shared_ptr<platform::CheckedFile> checked = nullptr);
 
+// What the user reads when the installer at `destination` was replaced again
+// after its second check, and so did not start.
+std::string replacedWhileCheckedMessage(const std::string& destination);
+
 // Whether a failure of startInstaller names its own cause, one the user can
 // remedy, rather than the system's refusal to start the installer from here.
 bool startFailureNamesItsCause(const platform::Failure& failure);

@@ -95,23 +95,28 @@ std::string refusalReason(const platform::SignatureReport& report) {
     return reason;
 }
 
+std::string refusalMessage(Vetted origin, const std::string& path,
+                           const platform::SignatureReport& report) {
+    const std::string refusal = origin == Vetted::Downloaded
+                                    ? format(kDownloadedRefused, vendorSigner())
+                                    : format(kExistingRefused, path, vendorSigner());
+    return refusal + "\r\n\r\n" + kReasonPrefix + refusalReason(report);
+}
+
 std::shared_ptr<platform::CheckedFile> requireVendorSignature(
     platform::SignatureCheck& check, const std::string& path, Vetted origin,
     const platform::WrittenDigest* written) {
-    const platform::SignatureReport report = written != nullptr
-                                                 ? check.checkWritten(path, vendorSigner(), *written)
-                                                 : check.check(path, vendorSigner());
+    const platform::SignatureReport report =
+        written != nullptr ? check.checkWritten(path, vendorSigner(), *written)
+                           : check.check(path, vendorSigner());
     if (report.trusted() && report.fault == platform::SignatureFault::None) {
         return report.held;
     }
     if (report.fault == platform::SignatureFault::Missing) {
         throw platform::Failure(platform::errors::kFileNotFound, kMissing + path);
     }
-    const std::string refusal = origin == Vetted::Downloaded
-                                    ? format(kDownloadedRefused, vendorSigner())
-                                    : format(kExistingRefused, path, vendorSigner());
     throw UntrustedInstaller(platform::errors::kPermissionDenied,
-                             refusal + "\r\n\r\n" + kReasonPrefix + refusalReason(report));
+                             refusalMessage(origin, path, report));
 }
 
 }  // namespace quibrant::install

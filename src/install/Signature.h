@@ -34,4 +34,9 @@ std::shared_ptr<platform::CheckedFile> requireVendorSignature(
 // The Spanish reason shown for a fault, for the user and for support.
 std::string refusalReason(const platform::SignatureReport& report);
 
+// What the user reads when the file at `path` is refused for the fault
+// `report` found: the refusal, then the reason on a line of its own.
+std::string refusalMessage(Vetted origin, const std::string& path,
+                           const platform::SignatureReport& report);
+
 }  // namespace quibrant::install

@@ -15,7 +15,6 @@ constexpr std::int16_t kPieceSize = 1024;
 constexpr const char* kGet = "GET";
 constexpr const char* kContentLengthHeader = "Content-length";
 constexpr const char* kLocationHeader = "Location";
-constexpr const char* kNoDestination = "No se indicó el archivo de destino.";
 
 }  // namespace
 

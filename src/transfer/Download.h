@@ -13,6 +13,9 @@
 
 namespace quibrant::transfer {
 
+// What a download to no destination at all reports.
+inline constexpr const char* kNoDestination = "No se indicó el archivo de destino.";
+
 // One download at a time: the request, the body received piece by piece into
 // a partial file beside the destination, the progress shown on the bar and in
 // the progress frame's caption, and the checks of what the server answers.

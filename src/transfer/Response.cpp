@@ -27,7 +27,6 @@ constexpr const char* kRedirectNowhere =
     ": el archivo se movió y no se indicó adónde. Consulte con su proveedor.";
 constexpr const char* kUnexpectedStatus =
     ": una respuesta que el programa no esperaba. Vuelva a intentarlo más tarde.";
-constexpr const char* kStatusDetail = "respuesta ";
 constexpr const char* kNoStatus = "El servidor no envió una respuesta válida.";
 constexpr const char* kNoContentLength = "El servidor no indicó el tamaño del archivo.";
 constexpr const char* kBadContentLengthPrefix =
@@ -106,7 +105,7 @@ void checkStatus(int code, const std::string& location) {
     if (code >= 300 && code <= 399 && !target.empty()) {
         throw transferFailure(leavesHttps(target) ? TransferFault::kInsecureRedirect
                                                   : TransferFault::kTooManyRedirects,
-                              "", kStatusDetail + std::to_string(code));
+                              "", answerDetail(code));
     }
     throw platform::Failure(platform::errors::kTransferFailed,
                             kStatusPrefix + std::to_string(code) + statusMeaning(code));

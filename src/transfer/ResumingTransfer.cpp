@@ -14,7 +14,6 @@ constexpr const char* kGet = "GET";
 constexpr int kMostRedirects = 10;
 constexpr int kUnauthorized = 401;
 constexpr int kPartialContent = 206;
-constexpr const char* kAnswerDetail = "respuesta ";
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -159,7 +158,7 @@ void ResumingTransfer::settleAnswer(const Answer& answer) {
         // taken for the installer.
         connection_->stop();
         noAnswer_ = transferFailure(TransferFault::kInvalidResponse, hop_.address.host,
-                                    kAnswerDetail + std::to_string(answer.status));
+                                    answerDetail(answer.status));
         errorRaised_ = true;
         raise(kError);
         return;

@@ -18,6 +18,8 @@ constexpr const char* kInterrupted = "La descarga se interrumpió: ";
 constexpr const char* kReceived = "se recibieron ";
 constexpr const char* kOf = " de ";
 constexpr const char* kBytes = " bytes";
+constexpr const char* kAnswerDetail = "respuesta ";
+constexpr const char* kErrorDetail = "error ";
 
 // Longer runs of digits are not a length anyone can read out anyway.
 constexpr std::size_t kMostLengthDigits = 18;
@@ -156,6 +158,14 @@ platform::Failure transferFailure(TransferFault fault, const std::string& subjec
         description += " (" + detail + ")";
     }
     return platform::Failure(platform::errors::kTransferFailed, description + ". " + text.advice);
+}
+
+std::string answerDetail(int status) {
+    return kAnswerDetail + std::to_string(status);
+}
+
+std::string errorDetail(unsigned long number) {
+    return kErrorDetail + std::to_string(number);
 }
 
 std::string faultCause(TransferFault fault) {

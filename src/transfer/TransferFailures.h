@@ -69,6 +69,12 @@ enum class TransferFault {
 platform::Failure transferFailure(TransferFault fault, const std::string& subject = "",
                                   const std::string& detail = "");
 
+// The numbers for support that `detail` carries: the status of an answer the
+// transfer could not use ("respuesta 302"), or a component's own error number
+// ("error 12029").
+std::string answerDetail(int status);
+std::string errorDetail(unsigned long number);
+
 // How `fault` broke a connection, as a clause ("el servidor rechazó la
 // conexión"), for a component that words a failure of its own around it.
 std::string faultCause(TransferFault fault);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/FormTexts.h"
 #include "support/FormFixture.h"
 #include "support/NativePath.h"
 
@@ -19,7 +20,7 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, LoadSetsCaptionAndStacksThePadlocks) {
     loadWith({});
-    EXPECT_EQ(f.window.caption(), " Descargar Instalación / Actualización Quibrant Visual");
+    EXPECT_EQ(f.window.caption(), texts::kWindowCaption);
     EXPECT_EQ(f.Picture1_1.left(), f.Picture1_0.left());
     EXPECT_EQ(f.Picture1_1.top(), f.Picture1_0.top());
     EXPECT_EQ(f.state().FolderChoice, 1.0f);

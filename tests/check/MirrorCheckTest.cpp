@@ -21,6 +21,7 @@
 #include "check/CheckReport.h"
 #include "check/MirrorCheck.h"
 #include "check/MirrorTargets.h"
+#include "install/Signature.h"
 #include "posix/PosixFileSystem.h"
 #include "posix/PosixSignatureCheck.h"
 #include "transfer-e2e/TestServers.h"
@@ -135,7 +136,7 @@ TEST_F(MirrorCheckTest, NamesTheUnsignedAndTheMissingInstallerAndFails) {
     EXPECT_EQ(table.status, check::kSomeRefused) << table.out << table.err;
     EXPECT_THAT(table.row("clientes/actual/quibrant6_3.exe"),
                 AllOf(HasSubstr("GKKA5 7CBPU 32FTS 32RGK"), HasSubstr(" 200 "),
-                      HasSubstr("rechazado: el archivo no está firmado.")));
+                      HasSubstr("rechazado: " + install::refusalReason({}))));
     EXPECT_THAT(table.row("Quibvarn.exe"),
                 AllOf(HasSubstr("R74SDR"), HasSubstr(" 404 "),
                       HasSubstr("rechazado: el archivo no está en el servidor.")));

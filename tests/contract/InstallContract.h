@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "app/FormTexts.h"
 #include "contract/System.h"
+#include "install/Shortcut.h"
 #include "platform/Paths.h"
 #include "support/FormFixture.h"
 
@@ -15,13 +17,6 @@ namespace quibrant::test {
 template <typename S>
 class InstallContract : public ::testing::Test {
   protected:
-    static constexpr const char* kLinkName = "Instalar Actualización Quibrant 6.lnk";
-    static constexpr const char* kNotice =
-        "Debido a la siguridad de Cuentas de Usuario, la INSTALACION debe finalizarse atraves "
-        "del acceso directo creado en su escritorio.";
-    static constexpr const char* kNoShortcut =
-        "Error: 52\r\n\r\nNo se pudo completar la operación de Acceso Directo.";
-
     S s;
     FormFixture f;
 
@@ -31,7 +26,9 @@ class InstallContract : public ::testing::Test {
         f.form = std::make_unique<DownloadForm>(f.controls(), services);
     }
 
-    static std::string desktopLink() { return std::string("Escritorio/") + kLinkName; }
+    static std::string desktopLink() {
+        return std::string("Escritorio/") + install::kDesktopShortcutName + ".lnk";
+    }
 
     void runInstaller(const std::string& destination) {
         f.Text2.setText(destination);
@@ -63,8 +60,8 @@ TYPED_TEST_P(InstallContract, AFileThatDoesNotStartGetsTheNoticeAndThenADesktopS
     f.messages.whileOpen = [&] { linkAtNotice = s.exists(this->desktopLink()); };
     this->runInstaller(s.path("Mis descargas/notas.txt"));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, this->kNotice);
-    EXPECT_EQ(f.messages.shown[0].title, "ATENCION");
+    EXPECT_EQ(f.messages.shown[0].text, texts::kElevationNotice);
+    EXPECT_EQ(f.messages.shown[0].title, texts::kElevationNoticeTitle);
     EXPECT_FALSE(linkAtNotice);
     EXPECT_EQ(s.readLink(s.path(this->desktopLink())).target,
               s.windowsPath(s.path("Mis descargas/notas.txt")));
@@ -82,8 +79,8 @@ TYPED_TEST_P(InstallContract, NothingToStartGetsTheNoticeAndThenTheShortcutsErro
         f.messages.shown.clear();
         this->runInstaller(destination);
         ASSERT_EQ(f.messages.shown.size(), 2u);
-        EXPECT_EQ(f.messages.shown[0].text, this->kNotice);
-        EXPECT_EQ(f.messages.shown[1].text, this->kNoShortcut);
+        EXPECT_EQ(f.messages.shown[0].text, texts::kElevationNotice);
+        EXPECT_EQ(f.messages.shown[1].text, install::shortcutFailureMessage(52));
     }
     EXPECT_FALSE(s.exists(this->desktopLink()));
 }
@@ -127,8 +124,7 @@ TYPED_TEST_P(InstallContract, ADesktopThatCannotBeWrittenGivesTheFailuresNumber)
     s.removeDesktop();
     DownloadFormTestAccess::CreateDesktopShortcut(*f.form, s.path("dl/Quibrant_Setup.exe"));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text,
-              "Error: 76\r\n\r\nNo se pudo completar la operación de Acceso Directo.");
+    EXPECT_EQ(f.messages.shown[0].text, install::shortcutFailureMessage(76));
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::None);
 }
 

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "app/FormTexts.h"
 #include "install/InstallTestPaths.h"
+#include "install/Shortcut.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {
 namespace {
 
 using platform::kSep;
-
-constexpr const char* kNotice =
-    "Debido a la siguridad de Cuentas de Usuario, la INSTALACION debe finalizarse atraves del "
-    "acceso directo creado en su escritorio.";
 
 class LaunchTest : public ::testing::Test {
   protected:
@@ -38,8 +36,8 @@ class LaunchTest : public ::testing::Test {
 
     void expectFallback(const std::string& destination) {
         ASSERT_FALSE(f.messages.shown.empty());
-        EXPECT_EQ(f.messages.shown[0].text, kNotice);
-        EXPECT_EQ(f.messages.shown[0].title, "ATENCION");
+        EXPECT_EQ(f.messages.shown[0].text, texts::kElevationNotice);
+        EXPECT_EQ(f.messages.shown[0].title, texts::kElevationNoticeTitle);
         EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Information);
         // The notice comes first: no shortcut had been attempted by then.
         for (const std::string& call : callsAtNotice) {
@@ -110,7 +108,8 @@ TEST_F(LaunchTest, FallbackPlacesTheShortcutToTheInstallerOnTheDesktop) {
     expectFallback(installer);
     ASSERT_EQ(f.shells.saved.size(), 1u);
     EXPECT_EQ(f.shells.saved[0].path,
-              joinPath({"", "home", "user", "Desktop", "Instalar Actualización Quibrant 6.lnk"}));
+              joinPath({"", "home", "user", "Desktop",
+                        std::string(install::kDesktopShortcutName) + ".lnk"}));
     ASSERT_EQ(f.messages.shown.size(), 1u);
 }
 
@@ -118,8 +117,7 @@ TEST_F(LaunchTest, FallbackReportsAShortcutThatCannotBeMadeAndStillEnds) {
     run(installer);
     expectFallback(installer);
     ASSERT_EQ(f.messages.shown.size(), 2u);
-    EXPECT_EQ(f.messages.shown[1].text,
-              "Error: 52\r\n\r\nNo se pudo completar la operación de Acceso Directo.");
+    EXPECT_EQ(f.messages.shown[1].text, install::shortcutFailureMessage(52));
 }
 
 TEST_F(LaunchTest, FallbackReadsTheDestinationBoxAgain) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "install/InstallTestPaths.h"
+#include "install/Shortcut.h"
 #include "platform/Failure.h"
+#include "platform/ServiceFailures.h"
 #include "support/FormFixture.h"
 
 namespace quibrant::test {
@@ -9,7 +11,7 @@ namespace {
 
 using Properties = std::vector<std::pair<std::string, std::string>>;
 
-constexpr const char* kLinkName = "Instalar Actualización Quibrant 6";
+constexpr const char* kLinkName = install::kDesktopShortcutName;
 
 class ShortcutTest : public ::testing::Test {
   protected:
@@ -100,7 +102,7 @@ class NumberedFailureShell : public platform::ShellFactory {
   public:
     explicit NumberedFailureShell(std::int32_t number) : number_(number) {}
     std::unique_ptr<platform::ShellObject> createObject(const std::string&) override {
-        throw platform::Failure(number_, "Error del componente.");
+        throw platform::Failure(number_, platform::failures::kCannotCreateObject);
     }
 
   private:
@@ -128,8 +130,7 @@ TEST_F(ShortcutTest, DesktopShortcutIsSilentOnSuccess) {
 TEST_F(ShortcutTest, DesktopShortcutFailureShowsTheNumberWithoutIconOrTitle) {
     DownloadFormTestAccess::CreateDesktopShortcut(*f.form, joinPath({"c:", "no.exe"}));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text,
-              "Error: 52\r\n\r\nNo se pudo completar la operación de Acceso Directo.");
+    EXPECT_EQ(f.messages.shown[0].text, install::shortcutFailureMessage(52));
     EXPECT_EQ(f.messages.shown[0].title, "");
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::None);
 }
@@ -141,8 +142,8 @@ TEST_F(ShortcutTest, DesktopShortcutFailureShowsANegativeNumberWithItsSign) {
     DownloadForm form(f.controls(), services);
     DownloadFormTestAccess::CreateDesktopShortcut(form, installer);
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text,
-              "Error: -2147024891\r\n\r\nNo se pudo completar la operación de Acceso Directo.");
+    EXPECT_EQ(f.messages.shown[0].text, install::shortcutFailureMessage(-2147024891));
+    EXPECT_NE(f.messages.shown[0].text.find(" -2147024891"), std::string::npos);
 }
 
 }  // namespace

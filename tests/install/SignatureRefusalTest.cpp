@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "app/FormTexts.h"
 #include "install/InstallTestPaths.h"
+#include "install/Launch.h"
 #include "install/Signature.h"
 #include "transfer/DownloadFixture.h"
 
@@ -11,16 +14,11 @@ namespace {
 
 using platform::SignatureFault;
 
-constexpr const char* kDownloadedRefusal =
-    "El archivo descargado no lleva la firma digital de Quibrant S.L.: se ha eliminado y no se "
-    "ha iniciado.";
-
-// What every refusal leaves: nothing started, no shortcut, the window the
-// user's again and the program still running.
+// What every refusal leaves: the user told why, nothing started, no shortcut,
+// the window the user's again and the program still running.
 void expectRefusedAndGivenBack(FormFixture& f, const std::string& refusal) {
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text.rfind(refusal, 0), 0u) << f.messages.shown[0].text;
-    EXPECT_NE(f.messages.shown[0].text.find("\r\n\r\nMotivo: "), std::string::npos);
+    EXPECT_EQ(f.messages.shown[0].text, refusal);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     for (const std::string& call : f.process.calls) {
         EXPECT_EQ(call.rfind("startProgram", 0), std::string::npos) << call;
@@ -41,7 +39,9 @@ TEST_P(RefusedDownloadTest, AnUnsignedDownloadIsRemovedAndNothingStarts) {
     f.shells.specialFolders["Desktop"] = "/home/user/Desktop";
     f.process.startable.insert("Quibrant_Setup.exe");
     f.process.enterable.insert("/home/user/");
-    f.signatures.always = FakeSignatureCheck::report(SignatureFault::Unsigned);
+    const platform::SignatureReport unsignedFile =
+        FakeSignatureCheck::report(SignatureFault::Unsigned);
+    f.signatures.always = unsignedFile;
     std::size_t filesWhileTold = 0;
     f.messages.whileOpen = [&] { filesWhileTold = f.fs().files.size(); };
     install ? f.form->Command1_Click() : f.form->Command2_Click();
@@ -49,7 +49,8 @@ TEST_P(RefusedDownloadTest, AnUnsignedDownloadIsRemovedAndNothingStarts) {
 
     EXPECT_FALSE(raiseCompleted());
 
-    expectRefusedAndGivenBack(f, kDownloadedRefusal);
+    expectRefusedAndGivenBack(
+        f, install::refusalMessage(install::Vetted::Downloaded, kDestination, unsignedFile));
     ASSERT_EQ(f.signatures.checked.size(), 1u);
     EXPECT_NE(f.signatures.checked[0], kDestination);
     // Gone before the user is told, and the older installer is untouched.
@@ -116,9 +117,7 @@ TEST(StartedInstallerTest, WhatStartsIsTheFileThatWasChecked) {
         EXPECT_EQ(d.f.shells.created, 0);
         if (c.refused) {
             ASSERT_EQ(d.f.messages.shown.size(), 1u);
-            EXPECT_EQ(d.f.messages.shown[0].text,
-                      "El archivo " + installer +
-                          " cambió mientras se comprobaba su firma digital y no se ha iniciado.");
+            EXPECT_EQ(d.f.messages.shown[0].text, install::replacedWhileCheckedMessage(installer));
             EXPECT_TRUE(d.f.Frame2.isEnabled());
         }
     }
@@ -136,7 +135,7 @@ TEST_F(DownloadFixture, OnlyDownloadingLetsTheInstallerGoBeforeTheMessage) {
     f.form->Command2_Click();
     f.Inet1.respond(body(3000));
     ASSERT_TRUE(raiseCompleted());
-    EXPECT_EQ(f.messages.shown.back().text, "Archivo descargado correctamente");
+    EXPECT_EQ(f.messages.shown.back().text, texts::kDownloaded);
     EXPECT_FALSE(heldWhileTold);
 }
 
@@ -161,32 +160,33 @@ TEST_F(SoloInstalarTest, AFileWithoutTheVendorsSignatureNeverStarts) {
     unsignedFile.systemCode = 0x800B0100;
     const struct {
         platform::SignatureReport report;
-        const char* reason;
+        // What the message must show of the report.
+        const char* shown;
     } cases[] = {
-        {unsignedFile, "el archivo no está firmado (código 0x800B0100)."},
+        {unsignedFile, "(código 0x800B0100)."},
         {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra Empresa S.A."),
-         "está firmado por otra organización (Otra Empresa S.A.)."},
+         "(Otra Empresa S.A.)."},
         // Whatever the certificate's maker put in the name, the box shows no
         // control character.
         {FakeSignatureCheck::report(SignatureFault::ForeignSigner, "Otra\x1b[2J\r\nEmpresa"),
-         "está firmado por otra organización (Otra[2JEmpresa)."},
-        {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."),
-         "el certificado no era válido cuando se firmó el archivo."},
-        {FakeSignatureCheck::report(SignatureFault::WeakDigest),
-         "la firma usa un algoritmo inseguro o no admitido."},
+         "(Otra[2JEmpresa)."},
+        {FakeSignatureCheck::report(SignatureFault::Expired, "Quibrant S.L."), ""},
+        {FakeSignatureCheck::report(SignatureFault::WeakDigest), ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reason);
+        SCOPED_TRACE(static_cast<int>(c.report.fault));
         f.messages.shown.clear();
         f.process.calls.clear();
         f.Frame2.setEnabled(false);
         f.signatures.byPath[installer] = c.report;
         f.form->Command3_Click();
-        expectRefusedAndGivenBack(f, "El archivo " + installer +
-                                         " no lleva la firma digital de Quibrant S.L. y no se "
-                                         "ha iniciado.");
+        expectRefusedAndGivenBack(
+            f, install::refusalMessage(install::Vetted::AtDestination, installer, c.report));
         const std::string& text = f.messages.shown.at(0).text;
-        EXPECT_EQ(text.substr(text.find("Motivo: ") + 8), c.reason);
+        EXPECT_NE(text.find(installer), std::string::npos);
+        EXPECT_NE(text.find(install::refusalReason(c.report)), std::string::npos);
+        EXPECT_EQ(text.compare(text.size() - std::strlen(c.shown), std::string::npos, c.shown), 0);
+        EXPECT_EQ(text.find('\x1b'), std::string::npos);
     }
 }
 
@@ -196,7 +196,7 @@ TEST_F(SoloInstalarTest, AMissingFileTakesTheUsualFallback) {
     f.signatures.byPath[installer] = FakeSignatureCheck::report(SignatureFault::Missing);
     EXPECT_THROW(f.form->Command3_Click(), ProgramEnded);
     ASSERT_FALSE(f.messages.shown.empty());
-    EXPECT_EQ(f.messages.shown[0].title, "ATENCION");
+    EXPECT_EQ(f.messages.shown[0].title, texts::kElevationNoticeTitle);
     EXPECT_EQ(f.process.calls.back(), "end");
 }
 

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "platform/SystemReasons.h"
 #include "support/FailureNumber.h"
 
 namespace quibrant::test {
 namespace {
 
 namespace errors = platform::errors;
+using platform::failures::SystemReason;
 constexpr std::size_t kBuffer = platform::BufferedBinaryFile::kBufferSize;
 
 // A file whose system side is memory: what reached it, how often, and
@@ -28,14 +30,16 @@ class MemoryFile : public platform::BufferedBinaryFile {
     void writeBytes(const char* data, std::size_t size) override {
         ++writes;
         if (failWrites) {
-            throw platform::Failure(errors::kDiskFull, "No queda espacio en el disco");
+            throw platform::Failure(errors::kDiskFull,
+                                    platform::failures::textOf(SystemReason::kDiskFull).text);
         }
         bytes.append(data, size);
     }
     void closeFile() override {
         ++closes;
         if (failClose) {
-            throw platform::Failure(errors::kDeviceIo, "Error de entrada/salida");
+            throw platform::Failure(errors::kDeviceIo,
+                                    platform::failures::textOf(SystemReason::kDeviceIo).text);
         }
     }
 };

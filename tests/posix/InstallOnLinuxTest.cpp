@@ -5,6 +5,7 @@
 
 #include "LinuxSystem.h"
 #include "contract/InstallContract.h"
+#include "platform/SystemReasons.h"
 
 namespace quibrant::test {
 
@@ -117,10 +118,12 @@ TEST_F(LaunchOnLinuxTest, AKnownCauseIsToldBeforeTheShortcut) {
     const struct {
         const char* file;
         const char* bytes;
-        const char* said;
+        std::string said;
     } cases[] = {
         {"Quibrant_Setup.exe", "MZ", "Instale el paquete \"wine\""},
-        {"instalar", "no es un programa\n", "(No es un programa que se pueda ejecutar)"},
+        {"instalar", "no es un programa\n",
+         std::string("(") +
+             platform::failures::textOf(platform::failures::SystemReason::kNotAProgram).text + ")"},
     };
     const std::string path = std::getenv("PATH");
     for (const auto& c : cases) {

@@ -8,6 +8,7 @@
 
 #include "LinuxSystem.h"
 #include "SignedInstallers.h"
+#include "install/Signature.h"
 #include "posix/PosixSignatureCheck.h"
 #include "support/FormFixture.h"
 
@@ -49,8 +50,10 @@ TEST(InstallerAtDrivePathTest, IsCheckedWhereWineStartsIt) {
         } else {
             f.form->Command3_Click();
             ASSERT_EQ(f.messages.shown.size(), 1u);
-            EXPECT_NE(f.messages.shown[0].text.find("no lleva la firma digital"),
-                      std::string::npos);
+            const std::string refusal = install::refusalMessage(
+                install::Vetted::AtDestination, "C:\\Quibrant6\\Setup\\Quibrant_Setup.exe", {});
+            EXPECT_EQ(f.messages.shown[0].text.rfind(refusal.substr(0, refusal.find('\r')), 0), 0u)
+                << f.messages.shown[0].text;
             EXPECT_FALSE(s.exists("prefix/drive_c/Quibrant6/Setup/argumentos.txt"));
         }
         EXPECT_FALSE(s.exists(kLink));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Failure.h"
 
@@ -23,6 +24,20 @@ std::int32_t failureNumber(Operation&& operation) {
     }
     ADD_FAILURE() << "no failure";
     return 0;
+}
+
+// The description of the Failure an operation throws, for comparing with the
+// program's own wording. Records a test failure and answers "" when the
+// operation does not fail.
+template <typename Operation>
+std::string failureText(Operation&& operation) {
+    try {
+        operation();
+    } catch (const platform::Failure& failure) {
+        return failure.description();
+    }
+    ADD_FAILURE() << "no failure";
+    return "";
 }
 
 }  // namespace quibrant::test

@@ -10,6 +10,7 @@
 
 #include "platform/Failure.h"
 #include "platform/InternetTransfer.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 
@@ -45,8 +46,7 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     void Execute(const std::string& operation) override {
         calls.push_back("Execute " + operation);
         if (failExecute) {
-            throw platform::Failure(platform::errors::kTransferFailed,
-                                    "No se pudo enviar la petición.");
+            throw notSent();
         }
     }
     std::string GetHeader(const std::string& name) override {
@@ -65,8 +65,9 @@ class FakeInternetTransfer : public platform::InternetTransfer {
     std::string_view GetChunk(std::int16_t size) override {
         ++chunkCalls;
         if (failAfter && delivered_ >= *failAfter) {
-            throw platform::Failure(platform::errors::kTransferFailed,
-                                    "Se perdió la conexión con el servidor.");
+            throw transfer::brokenBody(
+                transfer::TransferFault::kConnectionReset,
+                {static_cast<std::int64_t>(delivered_), GetHeader("Content-Length")}, "");
         }
         std::size_t piece = std::min<std::size_t>(static_cast<std::size_t>(size), pieceSize);
         piece = std::min(piece, body.size() - delivered_);
@@ -99,8 +100,15 @@ class FakeInternetTransfer : public platform::InternetTransfer {
 
     std::size_t delivered() const { return delivered_; }
 
+    // What Execute reports when failExecute is set.
+    static platform::Failure notSent() {
+        return transfer::transferFailure(transfer::TransferFault::kCannotConnect,
+                                         "descargas.quibrant.es");
+    }
+
     // What requestFailure reports once state 11 was raised.
-    std::string requestFailureText = "No se encontró el servidor.";
+    std::string requestFailureText =
+        transfer::transferFailure(transfer::TransferFault::kHostNotFound).description();
 
     std::vector<std::string> calls;
     std::map<std::string, std::string> headers;

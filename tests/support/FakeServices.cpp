@@ -12,6 +12,15 @@ namespace quibrant::test {
 
 namespace {
 
+using platform::failures::SystemReason;
+
+// A failure worded as the systems' services word theirs, with the number the
+// reason stands for.
+platform::Failure systemFailure(const char* what, const std::string& subject, SystemReason reason) {
+    const platform::failures::ReasonText& text = platform::failures::textOf(reason);
+    return platform::failures::describedFailure(text.number, what, subject, text.text);
+}
+
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -43,12 +52,11 @@ class FakeBinaryFile : public platform::BinaryFile {
     FakeBinaryFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     void write(const char* data, std::size_t size) override {
         if (closed_) {
-            throw platform::Failure(platform::errors::kBadFileNameOrNumber, "Archivo cerrado.");
+            throw platform::failures::fileClosed(path_);
         }
         if (fs_.diskSpace) {
             if (size > *fs_.diskSpace) {
-                throw platform::Failure(platform::errors::kDiskFull,
-                                        "No hay espacio suficiente en el disco.");
+                throw FakeFileSystem::diskFull(path_);
             }
             *fs_.diskSpace -= size;
         }
@@ -58,8 +66,7 @@ class FakeBinaryFile : public platform::BinaryFile {
         fs_.calls.push_back("close " + path_);
         closed_ = true;
         if (fs_.failingClose.count(path_) != 0) {
-            throw platform::Failure(platform::errors::kDiskFull,
-                                    "No hay espacio suficiente en el disco.");
+            throw FakeFileSystem::diskFull(path_);
         }
     }
 
@@ -79,7 +86,8 @@ class FakeShortcut : public platform::ShortcutObject {
     }
     void Save() override {
         if (shell_.failSave) {
-            throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado.");
+            throw systemFailure(platform::failures::kCannotCreateFile, saved_.path,
+                                SystemReason::kPermissionDenied);
         }
         shell_.saved.push_back(saved_);
     }
@@ -130,9 +138,17 @@ std::string FakeEnvironment::longPathName(const std::string& path, std::size_t b
     return buffer;
 }
 
+platform::Failure FakeFileSystem::denied(const std::string& path) {
+    return systemFailure(platform::failures::kCannotOpen, path, SystemReason::kPermissionDenied);
+}
+
+platform::Failure FakeFileSystem::diskFull(const std::string& path) {
+    return systemFailure(platform::failures::kCannotWrite, path, SystemReason::kDiskFull);
+}
+
 void FakeFileSystem::failIfListed(const std::string& path) {
     if (failing.count(path) != 0) {
-        throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado: " + path);
+        throw denied(path);
     }
 }
 
@@ -153,7 +169,7 @@ std::unique_ptr<platform::TextStream> FakeFileSystem::OpenTextFile(const std::st
     failIfListed(path);
     const auto found = files.find(path);
     if (found == files.end()) {
-        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+        throw systemFailure(platform::failures::kCannotOpen, path, SystemReason::kFileNotFound);
     }
     return std::make_unique<FakeTextStream>(path, found->second.bytes);
 }
@@ -169,10 +185,10 @@ void FakeFileSystem::DeleteFile(const std::string& path, bool force) {
     failIfListed(path);
     const auto found = files.find(path);
     if (found == files.end()) {
-        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+        throw systemFailure(platform::failures::kCannotDelete, path, SystemReason::kFileNotFound);
     }
     if (found->second.readOnly && !force) {
-        throw platform::Failure(platform::errors::kPermissionDenied, "Permiso denegado.");
+        throw platform::failures::readOnlyFile(path);
     }
     files.erase(found);
 }
@@ -197,7 +213,7 @@ void FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
     failIfListed(to);
     const auto found = files.find(from);
     if (found == files.end()) {
-        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+        throw systemFailure(platform::failures::kCannotReplace, from, SystemReason::kFileNotFound);
     }
     File moved = found->second;
     files.erase(found);
@@ -213,22 +229,23 @@ std::unique_ptr<platform::FileSystem> FakeFileSystemFactory::createFileSystem() 
 void FakeProcess::changeDrive(char letter) {
     calls.push_back(std::string("changeDrive ") + letter);
     if (!std::isalpha(static_cast<unsigned char>(letter))) {
-        throw platform::Failure(platform::errors::kDeviceUnavailable,
-                                "La unidad no está disponible.");
+        throw platform::failures::noDrive(std::string(1, letter) + ":");
     }
 }
 
 void FakeProcess::changeDirectory(const std::string& folder) {
     calls.push_back("changeDirectory " + folder);
     if (enterable.count(folder) == 0) {
-        throw platform::Failure(platform::errors::kPathNotFound, "No se encontró la ruta.");
+        throw systemFailure(platform::failures::kCannotEnterFolder, folder,
+                            SystemReason::kPathNotFound);
     }
 }
 
 void FakeProcess::startProgram(const std::string& commandLine) {
     calls.push_back("startProgram " + commandLine);
     if (startable.count(commandLine) == 0) {
-        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+        throw systemFailure(platform::failures::kCannotStart, commandLine,
+                            SystemReason::kFileNotFound);
     }
 }
 
@@ -241,7 +258,8 @@ void FakeProcess::startChecked(const std::string& commandLine,
         throw platform::Failure(platform::errors::kFileChangedSinceCheck, "Otro archivo.");
     }
     if (startable.count(commandLine) == 0) {
-        throw platform::Failure(platform::errors::kFileNotFound, "No se encontró el archivo.");
+        throw systemFailure(platform::failures::kCannotStart, commandLine,
+                            SystemReason::kFileNotFound);
     }
 }
 
@@ -262,8 +280,9 @@ void FakeProcess::end() {
 
 std::unique_ptr<platform::ShellObject> FakeShellFactory::createObject(const std::string& progId) {
     if (failCreate || lower(progId) != "wscript.shell") {
-        throw platform::Failure(platform::errors::kCannotCreateObject,
-                                "No se pudo crear el objeto " + progId + ".");
+        throw platform::Failure(
+            platform::errors::kCannotCreateObject,
+            std::string(platform::failures::kCannotCreateObject) + ": " + progId);
     }
     ++created;
     return std::make_unique<FakeShell>(*this);

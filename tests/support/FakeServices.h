@@ -13,6 +13,7 @@
 #include "app/DownloadForm.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -74,6 +75,10 @@ class FakeFileSystem : public platform::FileSystem {
     void replaceFile(const std::string& from, const std::string& to) override;
     std::string mapPath(const std::string& path) override { return path; }
     std::string systemDriveRoot() override { return driveRoot; }
+
+    // What a path listed as failing reports, and a write to a full disk.
+    static platform::Failure denied(const std::string& path);
+    static platform::Failure diskFull(const std::string& path);
 
   private:
     void failIfListed(const std::string& path);

@@ -1,11 +1,16 @@
 #pragma once
 
-// What the user reads, word for word, for each way a download can fail
-// against the scriptable test server: the same table for every system, so
-// that a failure reads alike on Linux and on Windows.
+// What the user reads for each way a download can fail against the
+// scriptable test server, as the transfer words it: the same table for every
+// system, so that a failure reads alike on Linux and on Windows.
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "support/FailureNumber.h"
+#include "transfer/Response.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 
@@ -38,6 +43,15 @@ struct ReportingSystem {
     bool errorNumbers;
 };
 
+// How far a broken body got, as its failure tells it.
+inline std::string howFarItGot(std::int64_t received, const std::string& announced) {
+    const std::string text =
+        transfer::brokenBody(transfer::TransferFault::kConnectionReset, {received, announced}, "")
+            .description();
+    const std::size_t from = text.find("; ") + 2;
+    return text.substr(from, text.size() - from - 1);
+}
+
 struct FailureReport {
     FailingServer server;
     std::string path;
@@ -45,65 +59,48 @@ struct FailureReport {
 };
 
 inline std::vector<FailureReport> failureReports(const ReportingSystem& system) {
-    const std::string host = "«" + system.host + "»";
-    const auto error = [&](int number) {
-        return system.errorNumbers ? " (error " + std::to_string(number) + ")" : std::string();
+    using transfer::TransferFault;
+    const auto error = [&](unsigned long number) {
+        return system.errorNumbers ? transfer::errorDetail(number) : std::string();
     };
-    const std::string safety = ". Por seguridad no se descargó nada.";
-    const auto certificate = [&](const std::string& what, int number, const std::string& advice) {
-        if (!system.tellsCertificateFaults) {
-            return "No se pudo establecer una conexión segura con el servidor " + host +
-                   error(number) + ". Vuelva a intentarlo más tarde.";
-        }
-        return "El certificado del servidor " + host + what + error(number) + advice;
+    const auto told = [&](TransferFault fault, const std::string& host, const std::string& detail) {
+        return transfer::transferFailure(fault, host, detail).description();
+    };
+    const auto certificate = [&](TransferFault fault, unsigned long number) {
+        return told(system.tellsCertificateFaults ? fault : TransferFault::kSecureChannelFailed,
+                    system.host, error(number));
+    };
+    const auto status = [](int code, const std::string& location) {
+        return failureText([&] { transfer::checkStatus(code, location); });
     };
     return {
         {FailingServer::kClosed, "/ok/10",
-         system.tellsRefusal
-             ? "El servidor " + host + " rechazó la conexión. Vuelva a intentarlo más tarde."
-             : "No se pudo conectar con el servidor " + host + error(12029) +
-                   ". Compruebe la conexión a Internet y vuelva a intentarlo."},
+         system.tellsRefusal ? told(TransferFault::kConnectionRefused, system.host, "")
+                             : told(TransferFault::kCannotConnect, system.host, error(12029))},
         {FailingServer::kUnknownHost, "/ok/10",
-         std::string("No se encontró el servidor «") + kUnknownHost + "»" + error(12007) +
-             ". Compruebe la conexión a Internet y vuelva a intentarlo."},
+         told(TransferFault::kHostNotFound, kUnknownHost, error(12007))},
         {FailingServer::kUntrusted, "/ok/10",
-         certificate(" no lo emitió una autoridad de confianza", 12057, safety)},
+         certificate(TransferFault::kCertificateUntrusted, 12057)},
         {FailingServer::kOtherHost, "/ok/10",
-         certificate(" pertenece a otro servidor", 12038, safety)},
-        {FailingServer::kExpired, "/ok/10",
-         certificate(" está caducado o aún no es válido", 12037,
-                     ". Compruebe que la fecha y la hora del equipo son correctas y vuelva a "
-                     "intentarlo.")},
+         certificate(TransferFault::kCertificateWrongHost, 12038)},
+        {FailingServer::kExpired, "/ok/10", certificate(TransferFault::kCertificateDate, 12037)},
         {FailingServer::kTrusted, "/close",
          system.tellsOrderlyClose
-             ? "El servidor " + host + " cerró la conexión sin responder" + error(12152) +
-                   ". Vuelva a intentarlo más tarde."
-             : "La conexión con el servidor " + host +
-                   " se cortó de golpe. Compruebe la conexión a Internet y vuelva a intentarlo."},
-        {FailingServer::kTrusted, "/redirect-http/3000",
-         "El servidor redirigió la descarga a una dirección sin HTTPS (respuesta 302). Por "
-         "seguridad no se siguió y no se descargó nada."},
-        {FailingServer::kTrusted, "/redirect-loop",
-         "El servidor redirigió la descarga demasiadas veces (respuesta 302). No se pudo llegar "
-         "al archivo; consulte con su proveedor."},
-        {FailingServer::kTrusted, "/status/404",
-         "El servidor respondió 404: el instalador no está en el servidor. Consulte con su "
-         "proveedor."},
-        {FailingServer::kTrusted, "/status/401",
-         "El servidor respondió 401: no permitió el acceso al instalador. Consulte con su "
-         "proveedor."},
-        {FailingServer::kTrusted, "/status/500",
-         "El servidor respondió 500: falló al enviar el instalador. Vuelva a intentarlo más "
-         "tarde."},
+             ? told(TransferFault::kConnectionClosed, system.host, error(12152))
+             : told(TransferFault::kConnectionReset, system.host, "")},
+        {FailingServer::kTrusted, "/redirect-http/3000", status(302, "http://elsewhere/")},
+        {FailingServer::kTrusted, "/redirect-loop", status(302, "https://elsewhere/")},
+        {FailingServer::kTrusted, "/status/404", status(404, "")},
+        {FailingServer::kTrusted, "/status/401", status(401, "")},
+        {FailingServer::kTrusted, "/status/500", status(500, "")},
         {FailingServer::kTrusted, "/reset/300000/100000",
-         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe; se "
-         "recibieron 100000 de 300000 bytes" +
-             error(12030) + "."},
+         transfer::brokenBody(TransferFault::kConnectionReset, {100000, "300000"}, error(12030))
+             .description()},
         {FailingServer::kTrusted, "/short/5000/2000",
-         std::string("La descarga se interrumpió: ") +
-             (system.tellsOrderlyClose ? "el servidor cerró la conexión antes de terminar"
-                                       : "la conexión con el servidor se cortó de golpe") +
-             "; se recibieron 2000 de 5000 bytes."},
+         transfer::brokenBody(system.tellsOrderlyClose ? TransferFault::kConnectionClosed
+                                                       : TransferFault::kConnectionReset,
+                              {2000, "5000"}, "")
+             .description()},
     };
 }
 

@@ -15,8 +15,10 @@
 #include <iostream>
 #include <iterator>
 
+#include "app/FormTexts.h"
 #include "support/FormFixture.h"
 #include "transfer-contract/TransferContract.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 
@@ -123,11 +125,14 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
         std::string told;  // "" when the download succeeds
     };
     const std::string size = "/" + std::to_string(kResumedSize);
+    // How a changed file is told, before how far the download got.
+    const std::string changed =
+        transfer::brokenBody(transfer::TransferFault::kChangedOnServer, {}, "").description();
     const Case cases[] = {
         {"reset/rest", 2, ""},
         {"close/rest", 2, ""},
         {"stall/rest", 2, ""},
-        {"reset/new", 2, "La descarga se interrumpió: el archivo cambió en el servidor"},
+        {"reset/new", 2, changed.substr(0, changed.find(';'))},
     };
     for (const Case& c : cases) {
         const std::string path = "/resume/" + c.path + size;
@@ -141,7 +146,7 @@ TYPED_TEST_P(ResumeContract, JoinsOnlyTheRestOfTheSameFile) {
         if (c.told.empty()) {
             EXPECT_TRUE(f.ended);
             EXPECT_TRUE(f.saved() == this->pattern(kResumedSize));
-            EXPECT_EQ(f.messages.shown.back().text, "Archivo descargado correctamente");
+            EXPECT_EQ(f.messages.shown.back().text, texts::kDownloaded);
             continue;
         }
         EXPECT_FALSE(f.ended);
@@ -167,7 +172,8 @@ TYPED_TEST_P(ResumeContract, ACancelDuringTheWaitEndsTheDownloadAtOnce) {
     const std::string path = "/resume/reset/rest/" + std::to_string(kResumedSize + 2);
     ASSERT_TRUE(f.fetch(this->trusted(path)));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "La descarga se canceló.");
+    EXPECT_EQ(f.messages.shown[0].text,
+              transfer::transferFailure(transfer::TransferFault::kCancelled).description());
     EXPECT_EQ(f.saved(), kOlderInstaller);
     EXPECT_EQ(this->counted("/requests" + path), 1);
 }

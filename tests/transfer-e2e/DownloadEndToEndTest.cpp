@@ -15,21 +15,25 @@
 #include "DownloadFixture.h"
 #include "EventLoop.h"
 #include "TestServers.h"
-#include "posix/PosixSignatureCheck.h"
+#include "app/FormTexts.h"
+#include "install/Signature.h"
 #include "platform/ServiceFailures.h"
 #include "posix/PosixFailure.h"
+#include "posix/PosixSignatureCheck.h"
 #include "posix/SteadyClock.h"
+#include "support/FailureNumber.h"
 #include "transfer-contract/FailureReports.h"
+#include "transfer/Response.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 namespace {
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 constexpr const char* kOldInstaller = "MZ instalador anterior";
-constexpr const char* kTimeOut = "La conexión a Internet no responde. Aplicación Cancelada";
-constexpr const char* kDownloaded = "Archivo descargado correctamente";
 
 class DownloadEndToEndTest : public ::testing::Test {
   protected:
@@ -80,7 +84,7 @@ TEST_F(DownloadEndToEndTest, SavesEverySizeByteForByteAndHandsItOver) {
         EXPECT_FALSE(partialFileIn(f.folder()));
         EXPECT_FALSE(f.Timer1.isEnabled());
         ASSERT_EQ(f.shells.saved.size(), 1u);
-        EXPECT_EQ(f.lastMessage(), kDownloaded);
+        EXPECT_EQ(f.lastMessage(), texts::kDownloaded);
         EXPECT_THAT(f.Frame1.caption(), HasSubstr(" KBytes. (100%)"));
     }
 }
@@ -118,7 +122,9 @@ TEST_F(DownloadEndToEndTest, OnlyTheVendorsSignedInstallerTakesTheNameAndStarts)
                   isSigned ? 1 : 0);
         if (!isSigned) {
             expectCleanFailure(f);
-            EXPECT_THAT(f.lastMessage(), HasSubstr("no lleva la firma digital de Quibrant S.L."));
+            const std::string refusal =
+                install::refusalMessage(install::Vetted::Downloaded, "", {});
+            EXPECT_THAT(f.lastMessage(), StartsWith(refusal.substr(0, refusal.find('\r'))));
         }
     }
 }
@@ -158,8 +164,8 @@ TEST_F(DownloadEndToEndTest, RefusesToStartWithoutAnAcceptedCode) {
     f.download(nginx->baseUrl(), "f1024.bin");
     runFor(300);
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "Debe introducir una CONTRASEÑA válida.");
-    EXPECT_EQ(f.messages.shown[0].title, "CONTRASEÑA");
+    EXPECT_EQ(f.messages.shown[0].text, texts::kCodeRequired);
+    EXPECT_EQ(f.messages.shown[0].title, texts::kCodeRequiredTitle);
     EXPECT_TRUE(f.Frame2.isEnabled());
     EXPECT_FALSE(f.Timer1.isEnabled());
     EXPECT_EQ(f.inet.URL(), "");
@@ -173,13 +179,14 @@ TEST_F(DownloadEndToEndTest, ReportsEveryBadAnswerAndLeavesTheOldInstaller) {
         std::string description;
     };
     const Case cases[] = {
-        {"chunked/3000", "El servidor no indicó el tamaño del archivo."},
-        {"length/0/0", "El servidor anunció un archivo vacío (0 bytes)."},
-        {"length/mil/10", "no válido"},
-        {"length/2147483648/10", "demasiado grande"},
-        {"short/5000/2000", "se recibieron 2000 de 5000 bytes"},
-        {"long/3000/5000", "más datos de los anunciados"},
-        {"stall/10000/3000", "el servidor no envió datos durante"},
+        {"chunked/3000", failureText([] { transfer::parseContentLength(""); })},
+        {"length/0/0", failureText([] { transfer::parseContentLength("0"); })},
+        {"length/mil/10", failureText([] { transfer::parseContentLength("mil"); })},
+        {"length/2147483648/10", failureText([] { transfer::parseContentLength("2147483648"); })},
+        {"short/5000/2000", howFarItGot(2000, "5000")},
+        {"long/3000/5000", failureText([] { transfer::checkBodyLength(5000, 3000, false); })},
+        {"stall/10000/3000",
+         transfer::stalledBody(std::chrono::milliseconds(1500), {3000, "10000"}).description()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -220,7 +227,8 @@ class FullDiskFiles : public platform::FileSystemFactory {
                 real_->DeleteFile(p, force);
             }
             platform::PartialFile createPartialFile(const std::string& destination) override {
-                return {std::make_unique<FullFile>(), real_->createPartialFile(destination).path, ""};
+                return {std::make_unique<FullFile>(), real_->createPartialFile(destination).path,
+                        ""};
             }
             void replaceFile(const std::string& from, const std::string& to) override {
                 real_->replaceFile(from, to);
@@ -244,7 +252,8 @@ TEST_F(DownloadEndToEndTest, ReportsAFullDisk) {
     f.download(nginx->baseUrl(), "big.bin");
     ASSERT_TRUE(f.runToOutcome());
     expectCleanFailure(f);
-    EXPECT_THAT(f.lastMessage(), HasSubstr("espacio"));
+    EXPECT_THAT(f.lastMessage(),
+                HasSubstr(textOf(platform::failures::SystemReason::kDiskFull).text));
 }
 
 // Told on the click itself, before anything is asked of the server.
@@ -255,9 +264,11 @@ TEST_F(DownloadEndToEndTest, ADestinationThatCannotBeWrittenIsToldAtOnce) {
         const char* description;
     };
     const Case cases[] = {
-        {"a folder", "carpeta", "El destino indicado es una carpeta"},
-        {"a missing folder", "falta/Quibrant6_Setup.exe", "No existe el archivo o la carpeta"},
-        {"below a file", "archivo/Quibrant6_Setup.exe", "no es una carpeta"},
+        {"a folder", "carpeta", platform::failures::kDestinationIsFolder},
+        {"a missing folder", "falta/Quibrant6_Setup.exe",
+         textOf(platform::failures::SystemReason::kNoSuchEntry).text},
+        {"below a file", "archivo/Quibrant6_Setup.exe",
+         textOf(platform::failures::SystemReason::kNotAFolderOnTheWay).text},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -366,7 +377,7 @@ TEST_F(DownloadEndToEndTest, TheWatchdogEndsASilentServerAfterTenSeconds) {
     ASSERT_TRUE(f.runToOutcome(15000));
     const double seconds = static_cast<double>(elapsed.elapsed()) / 1000.0;
     EXPECT_TRUE(f.ended());
-    EXPECT_EQ(f.lastMessage(), kTimeOut);
+    EXPECT_EQ(f.lastMessage(), texts::kTimeOut);
     // Never before the ten seconds; how soon after them depends on the
     // machine's load, and the tick-by-tick timing is checked on the injected
     // clock instead.
@@ -389,7 +400,7 @@ TEST_F(DownloadEndToEndTest, TheWatchdogCountsOneByteAsNothing) {
     ASSERT_TRUE(f.runToOutcome(15000));
     EXPECT_TRUE(stillWatched);
     EXPECT_TRUE(f.ended());
-    EXPECT_EQ(f.lastMessage(), kTimeOut);
+    EXPECT_EQ(f.lastMessage(), texts::kTimeOut);
     // Nothing was put under the installer's name, and the partial file is gone.
     EXPECT_FALSE(exists(f.destination()));
     EXPECT_FALSE(partialFileIn(f.folder()));
@@ -413,7 +424,9 @@ TEST_F(DownloadEndToEndTest, TheWatchdogStopsForGoodOnceDataFlows) {
     ASSERT_TRUE(f.runToOutcome(10000));
     EXPECT_TRUE(jumped);
     expectCleanFailure(f);
-    EXPECT_THAT(f.lastMessage(), HasSubstr("el servidor no envió datos"));
+    EXPECT_EQ(
+        f.lastMessage(),
+        transfer::stalledBody(std::chrono::milliseconds(3000), {3000, "10000"}).description());
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "ScriptedConnection.h"
+#include "support/FailureNumber.h"
 #include "transfer/Response.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 namespace {
@@ -144,8 +146,7 @@ struct Download {
     std::size_t largestPiece = 0;
 };
 
-const std::string kRefused401 =
-    "El servidor respondió 401: no permitió el acceso al instalador. Consulte con su proveedor.";
+const std::string kRefused401 = failureText([] { transfer::checkStatus(401, ""); });
 
 // Where each hop goes and who gets the login: the main server over HTTPS,
 // on every hop that lands there, once per hop, for Basic only.
@@ -213,8 +214,7 @@ TEST(ResumingTransferTest, FollowsRedirectsAndGivesTheLoginOnlyWhereItBelongs) {
          kFile,
          {redirect("http://descargas.example/q.exe"), whole()},
          {kFile},
-         "El servidor redirigió la descarga a una dirección sin HTTPS (respuesta 302). Por "
-         "seguridad no se siguió y no se descargó nada."},
+         failureText([] { transfer::checkStatus(302, "http://descargas.example/q.exe"); })},
         {"redirect from HTTP to HTTPS",
          kMain,
          "http://espejo.example/q.exe",
@@ -252,9 +252,7 @@ TEST(ResumingTransferTest, GivesUpOnARedirectLoopAfterTenHops) {
     });
     download.get(kFile);
     EXPECT_EQ(download.connection->requests.size(), 22u);
-    EXPECT_EQ(download.failure,
-              "El servidor redirigió la descarga demasiadas veces (respuesta 302). No se pudo "
-              "llegar al archivo; consulte con su proveedor.");
+    EXPECT_EQ(download.failure, failureText([] { transfer::checkStatus(302, kFile); }));
 }
 
 // A request that gets no answer it can use raises state 11 once and no 12,
@@ -268,11 +266,13 @@ TEST(ResumingTransferTest, RaisesOnlyTheErrorStateForAnAnswerItCannotUse) {
         // Half the file, when the whole was asked for: nothing of it is kept.
         {answer(206, {{"Content-Length", "1500"}, {"Content-Range", "bytes 0-1499/3000"}},
                 {bytes(1500)}),
-         "El servidor «descargas.example» envió una respuesta no válida (respuesta 206). Vuelva "
-         "a intentarlo más tarde."},
+         transfer::transferFailure(TransferFault::kInvalidResponse, "descargas.example",
+                                   transfer::answerDetail(206))
+             .description()},
         {noAnswer(TransferFault::kCertificateUntrusted, "error 12045"),
-         "El certificado del servidor «descargas.example» no lo emitió una autoridad de "
-         "confianza (error 12045). Por seguridad no se descargó nada."},
+         transfer::transferFailure(TransferFault::kCertificateUntrusted, "descargas.example",
+                                   "error 12045")
+             .description()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.told);
@@ -291,10 +291,9 @@ TEST(ResumingTransferTest, RaisesOnlyTheErrorStateForAnAnswerItCannotUse) {
 // the rest of the same version; the caller hears of one answer only.
 TEST(ResumingTransferTest, JoinsOnlyTheRestOfTheSameFile) {
     const std::string cut =
-        "La descarga se interrumpió: la conexión con el servidor se cortó de golpe; se "
-        "recibieron 1000 de 3000 bytes.";
+        transfer::brokenBody(TransferFault::kConnectionReset, {1000, "3000"}, "").description();
     const std::string changed =
-        "La descarga se interrumpió: el archivo cambió en el servidor mientras se descargaba";
+        transfer::brokenBody(TransferFault::kChangedOnServer, {1000, "3000"}, "").description();
     struct Case {
         const char* name;
         std::vector<Reply> replies;
@@ -316,8 +315,7 @@ TEST(ResumingTransferTest, JoinsOnlyTheRestOfTheSameFile) {
          {whole(1000, Then::kBreak), rest(1000, "\"v1\"", Then::kBreak, 500),
           rest(1500, "\"v1\"", Then::kBreak, 500), rest(2000, "\"v1\"", Then::kBreak, 500)},
          4,
-         "La descarga se interrumpió: la conexión con el servidor se cortó de golpe; se "
-         "recibieron 2500 de 3000 bytes."},
+         transfer::brokenBody(TransferFault::kConnectionReset, {2500, "3000"}, "").description()},
         {"first answer names no version",
          {answer(200, {{"Content-Length", "3000"}}, {bytes(1000)}, Then::kBreak)},
          1,
@@ -371,7 +369,7 @@ TEST(ResumingTransferTest, ACancelDuringTheWaitBeforeAResumeEndsTheDownload) {
     Download download(inTurn({whole(1000, Then::kBreak), rest(1000)}));
     download.connection->duringWait = [&download] { download.inet->Cancel(); };
     download.get(kFile);
-    EXPECT_EQ(download.failure, "La descarga se canceló.");
+    EXPECT_EQ(download.failure, transfer::transferFailure(TransferFault::kCancelled).description());
     EXPECT_EQ(download.connection->requests.size(), 1u);
     EXPECT_EQ(download.inet->bufferedBytes(), 0);
 }
@@ -405,7 +403,7 @@ TEST(ResumingTransferTest, RefusesWhatItCannotRequest) {
             ADD_FAILURE() << "accepted";
         } catch (const platform::Failure& failure) {
             EXPECT_EQ(failure.description(),
-                      std::string("La dirección de descarga no es válida: «") + url + "».");
+                      transfer::transferFailure(TransferFault::kInvalidAddress, url).description());
         }
     }
     EXPECT_TRUE(download.connection->requests.empty());

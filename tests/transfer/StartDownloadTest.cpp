@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "DownloadFixture.h"
+#include "app/FormTexts.h"
+#include "transfer/Download.h"
 
 namespace quibrant::test {
 namespace {
@@ -23,8 +25,8 @@ TEST_F(StartDownloadTest, WithoutAnAcceptedCodeOnlyTheRefusalIsShown) {
     f.form->Command1_Click();
 
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "Debe introducir una CONTRASEÑA válida.");
-    EXPECT_EQ(f.messages.shown[0].title, "CONTRASEÑA");
+    EXPECT_EQ(f.messages.shown[0].text, texts::kCodeRequired);
+    EXPECT_EQ(f.messages.shown[0].title, texts::kCodeRequiredTitle);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_EQ(f.Text4.passwordChar(), "");
     EXPECT_TRUE(f.Frame2.isEnabled());
@@ -125,11 +127,10 @@ TEST_P(StartFailureTest, GivesTheWindowBackAtOnce) {
 
 const StartFailure kStartFailures[] = {
     {"RequestNotIssued", [](FormFixture& f) { f.Inet1.failExecute = true; },
-     "No se pudo enviar la petición."},
-    {"NoDestination", [](FormFixture& f) { f.Text2.setText(""); },
-     "No se indicó el archivo de destino."},
+     FakeInternetTransfer::notSent().description()},
+    {"NoDestination", [](FormFixture& f) { f.Text2.setText(""); }, transfer::kNoDestination},
     {"FolderNotWritable", [](FormFixture& f) { f.fs().failing.insert("/home/user"); },
-     "Permiso denegado: /home/user"},
+     FakeFileSystem::denied("/home/user").description()},
 };
 
 INSTANTIATE_TEST_SUITE_P(Start, StartFailureTest, ::testing::ValuesIn(kStartFailures),

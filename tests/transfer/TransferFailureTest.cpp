@@ -7,6 +7,9 @@
 
 #include "DownloadFixture.h"
 #include "platform/PartialFileName.h"
+#include "support/FailureNumber.h"
+#include "transfer/Response.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 namespace {
@@ -77,57 +80,50 @@ TEST_P(TransferFailureTest, ReportsItAndGivesTheWindowBackWithTheOlderInstallerI
     EXPECT_EQ(f.fs().files[kDestination].bytes, body(5000));
 }
 
+using transfer::TransferFault;
+
 const FailureCase kCases[] = {
     {"NoContentLength", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers.clear(); },
-     "El servidor no indicó el tamaño del archivo."},
+     failureText([] { transfer::parseContentLength(""); })},
     {"ContentLengthZero",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "0"; },
-     "El servidor anunció un archivo vacío (0 bytes)."},
+     failureText([] { transfer::parseContentLength("0"); })},
     {"ContentLengthNotANumber",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "5k"; },
-     "El servidor indicó un tamaño de archivo no válido: \"5k\"."},
+     failureText([] { transfer::parseContentLength("5k"); })},
     {"ContentLengthTooLarge",
      [](FakeInternetTransfer& inet, FakeFileSystem&) {
          inet.headers["Content-Length"] = "3000000000";
      },
-     "El archivo es demasiado grande: el servidor anunció 3000000000 bytes y el máximo es "
-     "2147483647."},
-    {"NotFound",
-     [](FakeInternetTransfer& inet, FakeFileSystem&) {
-         inet.status = 404;
-     },
-     "El servidor respondió 404: el instalador no está en el servidor. Consulte con su "
-     "proveedor."},
-    {"ServerError",
-     [](FakeInternetTransfer& inet, FakeFileSystem&) {
-         inet.status = 500;
-     },
-     "El servidor respondió 500: falló al enviar el instalador. Vuelva a intentarlo más tarde."},
+     failureText([] { transfer::parseContentLength("3000000000"); })},
+    {"NotFound", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.status = 404; },
+     failureText([] { transfer::checkStatus(404, ""); })},
+    {"ServerError", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.status = 500; },
+     failureText([] { transfer::checkStatus(500, ""); })},
     {"ShortBody",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "5100"; },
-     "La descarga se interrumpió: el servidor cerró la conexión antes de terminar; se recibieron "
-     "5000 de 5100 bytes."},
+     transfer::brokenBody(TransferFault::kConnectionClosed, {5000, "5100"}, "").description()},
     {"LongerBody",
      [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.headers["Content-Length"] = "4999"; },
-     "El servidor envió más datos de los anunciados: se esperaban 4999 bytes."},
+     failureText([] { transfer::checkBodyLength(5000, 4999, false); })},
     {"ConnectionLost", [](FakeInternetTransfer& inet, FakeFileSystem&) { inet.failAfter = 2048; },
-     "Se perdió la conexión con el servidor."},
+     transfer::brokenBody(TransferFault::kConnectionReset, {2048, "5000"}, "").description()},
     {"DiskFull", [](FakeInternetTransfer&, FakeFileSystem& fs) { fs.diskSpace = 3000; },
-     "No hay espacio suficiente en el disco."},
+     FakeFileSystem::diskFull(firstPartial()).description()},
     {"DiskFullAtClose",
      [](FakeInternetTransfer&, FakeFileSystem& fs) { fs.failingClose.insert(firstPartial()); },
-     "No hay espacio suficiente en el disco."},
+     FakeFileSystem::diskFull(firstPartial()).description()},
     {"DiskFullAtWriteAndClose",
      [](FakeInternetTransfer&, FakeFileSystem& fs) {
          fs.diskSpace = 1024;
          fs.failingClose.insert(firstPartial());
      },
-     "No hay espacio suficiente en el disco."},
+     FakeFileSystem::diskFull(firstPartial()).description()},
     {"DestinationNotReplaceable",
      [](FakeInternetTransfer&, FakeFileSystem& fs) {
          fs.failing.insert("/home/user/Quibrant_Setup.exe");
      },
-     "Permiso denegado: /home/user/Quibrant_Setup.exe"},
+     FakeFileSystem::denied("/home/user/Quibrant_Setup.exe").description()},
 };
 
 INSTANTIATE_TEST_SUITE_P(Failures, TransferFailureTest, ::testing::ValuesIn(kCases),

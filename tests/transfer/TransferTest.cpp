@@ -5,6 +5,9 @@
 #include <string>
 
 #include "DownloadFixture.h"
+#include "app/FormTexts.h"
+#include "transfer/ProgressText.h"
+#include "transfer/TransferFailures.h"
 
 namespace quibrant::test {
 namespace {
@@ -35,14 +38,17 @@ TEST_P(CompleteDownloadTest, SavesTheBodyWholeAndHandsItOver) {
     EXPECT_EQ(f.shells.saved[0].properties.at(0),
               std::make_pair(std::string("TargetPath"), std::string(kDestination)));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "Archivo descargado correctamente");
+    EXPECT_EQ(f.messages.shown[0].text, texts::kDownloaded);
     EXPECT_EQ(f.messages.shown[0].title, "");
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Information);
     // Every piece, the last empty one included, is followed by the window's events,
     // and every piece after the first updates the caption.
     EXPECT_EQ(f.window.eventRounds, f.Inet1.chunkCalls);
     EXPECT_EQ(f.Frame1.captionChanges, f.Inet1.chunkCalls - 1);
-    EXPECT_NE(f.Frame1.caption().find("KBytes. (100%)"), std::string::npos);
+    std::string whole;
+    transfer::formatProgressText(static_cast<float>(bytes.size()),
+                                 static_cast<std::int32_t>(bytes.size()), whole);
+    EXPECT_EQ(f.Frame1.caption(), whole);
     EXPECT_EQ(f.Inet1.chunkCalls,
               static_cast<int>(bytes.size() / 1024 + 1) + (bytes.size() % 1024 != 0 ? 1 : 0));
 }
@@ -56,7 +62,7 @@ TEST_F(DownloadFixture, DownloadAndInstallHandsOverToTheInstaller) {
     ASSERT_TRUE(raiseCompleted());
     EXPECT_EQ(f.fs().files[kDestination].bytes, body(5000));
     for (const auto& shown : f.messages.shown) {
-        EXPECT_NE(shown.text, "Archivo descargado correctamente");
+        EXPECT_NE(shown.text, texts::kDownloaded);
     }
     EXPECT_FALSE(f.Timer1.isEnabled());
 }
@@ -78,7 +84,7 @@ TEST_F(DownloadFixture, ProgressCountsEveryByteOfUnevenPiecesPastSinglePrecision
     };
     ASSERT_TRUE(raiseCompleted());
     EXPECT_GT(checks, 16000u);
-    EXPECT_EQ(f.messages.shown.back().text, "Archivo descargado correctamente");
+    EXPECT_EQ(f.messages.shown.back().text, texts::kDownloaded);
     EXPECT_EQ(f.fs().files[kDestination].bytes.size(), bytes.size());
 }
 
@@ -112,12 +118,14 @@ TEST_F(DownloadFixture, OtherNotificationsAreOnlyCountedOnTheStatusLabel) {
 TEST_F(DownloadFixture, AnErrorBeforeAnyAnswerIsReportedAtOnce) {
     f.fs().files[kDestination].bytes = "older installer";
     f.form->Command1_Click();
-    f.Inet1.requestFailureText = "No se encontró el servidor «x.example».";
+    f.Inet1.requestFailureText =
+        transfer::transferFailure(transfer::TransferFault::kHostNotFound, "x.example")
+            .description();
     f.Inet1.raise(3);
     f.Inet1.raise(11);
     EXPECT_EQ(f.Label2.caption(), "11-2");
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "No se encontró el servidor «x.example».");
+    EXPECT_EQ(f.messages.shown[0].text, f.Inet1.requestFailureText);
     EXPECT_EQ(f.messages.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(f.Frame2.isEnabled());
     EXPECT_FALSE(f.Frame1.isVisible());

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "DownloadFixture.h"
+#include "app/FormTexts.h"
 
 namespace quibrant::test {
 namespace {
@@ -34,9 +35,8 @@ class WatchdogTest : public DownloadFixture {
 
     void expectTimeOutReported() {
         ASSERT_FALSE(f.messages.shown.empty());
-        EXPECT_EQ(f.messages.shown.back().text,
-                  "La conexión a Internet no responde. Aplicación Cancelada");
-        EXPECT_EQ(f.messages.shown.back().title, "ERROR TIME OUT");
+        EXPECT_EQ(f.messages.shown.back().text, texts::kTimeOut);
+        EXPECT_EQ(f.messages.shown.back().title, texts::kTimeOutTitle);
         EXPECT_EQ(f.messages.shown.back().icon, platform::MessageIcon::Critical);
         EXPECT_FALSE(f.Timer1.isEnabled());
         EXPECT_GE(f.Inet1.cancels, 1);

@@ -23,8 +23,8 @@ TEST_F(InstallOnWindowsTest, AnAbsentDriveOrANetworkShareGetsTheNoticeAndTheShor
         f.messages.shown.clear();
         runInstaller(destination);
         ASSERT_EQ(f.messages.shown.size(), 2u);
-        EXPECT_EQ(f.messages.shown[0].text, kNotice);
-        EXPECT_EQ(f.messages.shown[1].text, kNoShortcut);
+        EXPECT_EQ(f.messages.shown[0].text, texts::kElevationNotice);
+        EXPECT_EQ(f.messages.shown[1].text, install::shortcutFailureMessage(52));
     }
 }
 

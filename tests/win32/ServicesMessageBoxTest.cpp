@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "app/DownloadForm.h"
+#include "app/FormTexts.h"
+#include "install/Shortcut.h"
 #include "win32/services/Utf16.h"
 #include "win32/services/Win32MessageBoxes.h"
 
@@ -94,14 +96,14 @@ SeenBox show(win32::Win32MessageBoxes& boxes, const std::string& text, const std
 
 TEST(Win32MessageBoxesTest, BoxShowsItsTextAndTitleOrTheApplicationsTitle) {
     win32::Win32MessageBoxes boxes;
-    const SeenBox named = show(boxes, "Debe introducir una CONTRASEÑA válida.", "CONTRASEÑA",
+    const SeenBox named = show(boxes, texts::kCodeRequired, texts::kCodeRequiredTitle,
                                platform::MessageIcon::Critical);
     ASSERT_TRUE(named.seen);
-    EXPECT_EQ(named.caption, "CONTRASEÑA");
-    EXPECT_EQ(named.text, "Debe introducir una CONTRASEÑA válida.");
+    EXPECT_EQ(named.caption, texts::kCodeRequiredTitle);
+    EXPECT_EQ(named.text, texts::kCodeRequired);
 
     const SeenBox untitled =
-        show(boxes, "Error: 52\r\n\r\nNo se pudo", "", platform::MessageIcon::None);
+        show(boxes, install::shortcutFailureMessage(52), "", platform::MessageIcon::None);
     ASSERT_TRUE(untitled.seen);
     EXPECT_EQ(untitled.caption, kAppTitle);
 }
@@ -124,8 +126,7 @@ TEST(Win32MessageBoxesTest, BoxIsModalToItsOwner) {
     ASSERT_NE(owner, nullptr);
     win32::Win32MessageBoxes boxes;
     boxes.setOwner(owner);
-    const SeenBox seen =
-        show(boxes, "Archivo descargado correctamente", "", platform::MessageIcon::Information);
+    const SeenBox seen = show(boxes, texts::kDownloaded, "", platform::MessageIcon::Information);
     ASSERT_TRUE(seen.seen);
     EXPECT_EQ(seen.owner, owner);
     EXPECT_FALSE(seen.ownerEnabled);

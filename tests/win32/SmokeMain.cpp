@@ -6,7 +6,9 @@
 //   quibrant-descarga-smoke.exe --server https://127.0.0.1:8443/ --code GKKA5
 //       --press Command2 --log C:\smoke\messages.txt
 //
-// After a message with the critical icon it ends with exit code 3.
+// After a message with the critical icon it ends with exit code 3. Each message
+// is logged with the name of the program's text it is, so that the smoke test
+// checks the outcome without copying the words.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -18,6 +20,8 @@
 #include <string>
 
 #include "app/DownloadForm.h"
+#include "app/FormTexts.h"
+#include "install/Signature.h"
 #include "platform/MessageBox.h"
 #include "win32/Program.h"
 #include "win32/services/Utf16.h"
@@ -29,7 +33,36 @@ using namespace quibrant;
 
 constexpr UINT kEndedAfterFailure = 3;
 
-// Appends each message as one line, "title|text", in UTF-8.
+// The first line of `text`.
+std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\r'));
+}
+
+// Which of the program's texts a message is: "downloaded", "download-refused"
+// (a download without the vendor's signature), "installer-refused" (a file at
+// the destination without it), or "-" for any other.
+std::string nameOf(const std::string& text) {
+    if (text == texts::kDownloaded) {
+        return "downloaded";
+    }
+    const std::string line = firstLine(text);
+    if (line == firstLine(install::refusalMessage(install::Vetted::Downloaded, "", {}))) {
+        return "download-refused";
+    }
+    // The refusal of a file at the destination names the file.
+    const std::string marker = "\x01";
+    const std::string refusal =
+        firstLine(install::refusalMessage(install::Vetted::AtDestination, marker, {}));
+    const std::string before = refusal.substr(0, refusal.find(marker));
+    const std::string after = refusal.substr(refusal.find(marker) + marker.size());
+    if (line.size() > before.size() + after.size() && line.rfind(before, 0) == 0 &&
+        line.compare(line.size() - after.size(), after.size(), after) == 0) {
+        return "installer-refused";
+    }
+    return "-";
+}
+
+// Appends each message as "name|title|text", in UTF-8.
 class LoggedMessages : public platform::MessageBoxes {
   public:
     explicit LoggedMessages(const std::wstring& path) : file_(_wfopen(path.c_str(), L"ab")) {}
@@ -44,7 +77,8 @@ class LoggedMessages : public platform::MessageBoxes {
     void show(const std::string& text, const std::string& title,
               platform::MessageIcon icon) override {
         if (file_) {
-            const std::string line = (title.empty() ? kAppTitle : title) + "|" + text + "\n";
+            const std::string line =
+                nameOf(text) + "|" + (title.empty() ? kAppTitle : title) + "|" + text + "\n";
             std::fwrite(line.data(), 1, line.size(), file_);
             // The program may end right after a message: keep nothing in a buffer.
             std::fflush(file_);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Win32WindowDriver.h"
+#include "app/FormTexts.h"
 #include "support/FormFixture.h"
 #include "win32/window/Win32TaskbarButton.h"
 
@@ -37,7 +38,7 @@ TEST(WindowTaskbarTest, DownloadsSetTheButtonWithoutAFailedCall) {
     f.inet.respond(std::string(3 << 20, 'x'));
     EXPECT_THROW(f.inet.raise(quibrant::platform::InternetTransfer::kResponseCompleted),
                  quibrant::test::ProgramEnded);
-    EXPECT_EQ(f.messages.shown.back().text, "Archivo descargado correctamente");
+    EXPECT_EQ(f.messages.shown.back().text, quibrant::texts::kDownloaded);
 
     if (button.connected()) {
         EXPECT_GT(button.succeededCalls(), 0);

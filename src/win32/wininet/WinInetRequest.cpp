@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/Failure.h"
+#include "transfer/TransferFailures.h"
 #include "win32/services/Utf16.h"
 #include "win32/services/Win32Failure.h"
 #include "win32/wininet/WinInetAnswer.h"
@@ -21,8 +22,6 @@ constexpr std::size_t kSmallestBlock = 8 * 1024;
 // connection and closed it without a word as a success of the send.
 constexpr DWORD kNoStatusLine = ERROR_HTTP_INVALID_SERVER_RESPONSE;
 
-// The error number goes with the fault, for support.
-constexpr const char* kErrorNumber = "error ";
 constexpr const char* kCannotStart = "No se pudo iniciar la descarga";
 
 // The installer must come from the server every time, byte for byte, and
@@ -126,7 +125,7 @@ std::optional<transfer::ConnectionFault> WinInetRequest::failure() const {
     }
     return transfer::ConnectionFault{
         noStatusLine_ ? transfer::TransferFault::kConnectionClosed : faultOfInternetError(error_),
-        kErrorNumber + std::to_string(error_)};
+        transfer::errorDetail(error_)};
 }
 
 WinInetRequest::Progress WinInetRequest::take(Block& block) {
