@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FormTexts.h"
 #include "support/FormFixture.h"
 #include "support/NativePath.h"
 
@@ -155,7 +156,7 @@ TEST_F(WindowHostTest, EachControlClickedRunsItsHandler) {
     host->click("Command1");
     EXPECT_EQ(state().InstallAfterDownload, kTrue);
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "Debe introducir una CONTRASEÑA válida.");
+    EXPECT_EQ(f.messages.shown[0].text, texts::kCodeRequired);
     host->click("Command2");
     EXPECT_EQ(state().InstallAfterDownload, kFalse);
 

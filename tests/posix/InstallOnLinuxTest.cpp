@@ -5,6 +5,7 @@
 
 #include "LinuxSystem.h"
 #include "contract/InstallContract.h"
+#include "install/Shortcut.h"
 #include "platform/SystemReasons.h"
 
 namespace quibrant::test {
@@ -105,7 +106,7 @@ TEST(DesktopShortcutOnLinuxTest, AMissingDesktopIsCreatedForTheShortcut) {
         DownloadFormTestAccess::CreateDesktopShortcut(*f.form, installer);
         EXPECT_TRUE(f.messages.shown.empty()) << c.desktop;
         const std::string link =
-            s.path(std::string(c.desktop) + "/Instalar Actualización Quibrant 6.lnk");
+            s.path(std::string(c.desktop) + "/" + install::kDesktopShortcutName + ".lnk");
         EXPECT_EQ(s.readLink(link).target, s.windowsPath(installer)) << c.desktop;
     }
 }

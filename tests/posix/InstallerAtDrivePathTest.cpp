@@ -8,6 +8,7 @@
 
 #include "LinuxSystem.h"
 #include "SignedInstallers.h"
+#include "install/Shortcut.h"
 #include "install/Signature.h"
 #include "posix/PosixSignatureCheck.h"
 #include "support/FormFixture.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr const char* kRecordingWine =
     "#!/bin/sh\n"
     "echo \"$@\" > argumentos.txt\n";
-constexpr const char* kLink = "Escritorio/Instalar Actualización Quibrant 6.lnk";
+const std::string kLink = std::string("Escritorio/") + install::kDesktopShortcutName + ".lnk";
 
 // An installer named the way the ini file and the user write it, "C:\...",
 // is checked where wine would start it from: a signed one starts, and an

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/FormLayout.h"
+#include "app/FormTexts.h"
 #include "source/AccessCodeTable.h"
 #include "support/FormFixture.h"
 #include "window/WindowDriver.h"
@@ -38,13 +39,6 @@ inline std::string acceptedCode() {
     return "";
 }
 
-// The title the form gives its window, as it gives it over fake controls.
-inline std::string formWindowCaption() {
-    FormFixture fake;
-    fake.create().Form_Load();
-    return fake.window.caption();
-}
-
 template <typename Driver>
 class WindowScenarios : public testing::Test {
   protected:
@@ -62,7 +56,7 @@ TYPED_TEST_SUITE_P(WindowScenarios);
 
 TYPED_TEST_P(WindowScenarios, StartUpPutsTheDefaultsInPlace) {
     WindowDriver& d = this->d;
-    EXPECT_EQ(d.windowCaption(), formWindowCaption());
+    EXPECT_EQ(d.windowCaption(), texts::kWindowCaption);
     EXPECT_TRUE(d.checked("Option1_1"));
     EXPECT_FALSE(d.checked("Option1_0"));
 
