@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 #include <type_traits>
@@ -63,11 +64,8 @@ struct WindowControls {
           units_(units) {
         // A frame disables what it holds.
         for (const auto& [def, control] : children) {
-            for (const auto& [frameDef, frame] : children) {
-                if (def->container != nullptr &&
-                    std::string_view(def->container) == frameDef->name) {
-                    static_cast<Win32Frame*>(frame)->addMember(*control);
-                }
+            if (def->container != nullptr) {
+                static_cast<Win32Frame&>(named(def->container)).addMember(*control);
             }
         }
     }
@@ -88,6 +86,13 @@ struct WindowControls {
     Win32TaskbarButton taskbar;
 
   private:
+    // The control of that name, which the table has.
+    ChildControl& named(std::string_view name) const {
+        return *std::find_if(children.begin(), children.end(), [name](const auto& child) {
+                    return name == child.first->name;
+                })->second;
+    }
+
     HWND hwnd_;
     const WindowLayout& layout_;
     const WindowUnits& units_;
